@@ -1,0 +1,62 @@
+# Set-up and entry points. `make run` builds and starts the demo; `make test`
+# builds and runs every test. Both install missing Debian packages when run
+# as root and print the apt-get line to run otherwise.
+
+BUILD     ?= build
+JOBS      ?= $(shell nproc)
+ARGS      ?= -w
+XVFB      := xvfb-run -a -s "-screen 0 1280x1024x24"
+
+# Build, run and test dependencies (Debian 12 package names).
+PACKAGES_BUILD := cmake make g++ pkg-config libsdl2-dev libgl-dev libgl1-mesa-dri libx11-dev \
+                  libpng-dev zlib1g-dev
+PACKAGES_TEST  := libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils openbox \
+                  clang libclang-rt-14-dev
+
+.PHONY: all deps-build deps-test build run test unit-tests fuzz sanitize bench clean
+
+all: build
+
+deps-build:
+	@./tools/ensure-packages $(PACKAGES_BUILD)
+
+deps-test:
+	@./tools/ensure-packages $(PACKAGES_BUILD) $(PACKAGES_TEST)
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps-build $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	./$(BUILD)/tumbo $(ARGS)
+
+# Every test: unit, GL and end-to-end tests under Xvfb, then a short run of
+# each fuzzer.
+test: deps-test
+	$(MAKE) --no-print-directory build
+	$(MAKE) --no-print-directory unit-tests
+	$(MAKE) --no-print-directory fuzz
+
+unit-tests:
+	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) --timeout 600
+
+# libFuzzer targets, built with clang, ASan and UBSan into build/fuzz.
+fuzz: deps-test
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTUMBO_FUZZ=ON -DTUMBO_TESTS=OFF -DTUMBO_BENCH=OFF
+	cmake --build $(BUILD)/fuzz -j$(JOBS)
+	ctest --test-dir $(BUILD)/fuzz --output-on-failure -j$(JOBS)
+
+# The whole test suite built with ASan and UBSan into build/sanitize.
+sanitize: deps-test
+	cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DTUMBO_SANITIZE=ON -DTUMBO_BENCH=OFF
+	cmake --build $(BUILD)/sanitize -j$(JOBS)
+	$(XVFB) ctest --test-dir $(BUILD)/sanitize --output-on-failure -j$(JOBS) --timeout 1200
+
+bench: build
+	cmake --build $(BUILD) -j$(JOBS) --target benchmarks
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,75 @@
+// Frame loop and event handling. Main thread.
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include "core/demo.h"
+#include "core/ticks.h"
+#include "core/timeline.h"
+#include "core/viewport.h"
+
+SceneClocks scene_clocks;
+
+namespace {
+constexpr int32_t last_bar = 72;  // the loop ends on the first frame that sees a later bar
+
+void update_clocks() {
+    // First frame: clock A starts now. Clock B counts from tick 0 until a
+    // scene sets its mark.
+    if (scene_clocks.clock_a_start <= 0) scene_clocks.clock_a_start = static_cast<float>(get_ticks());
+    scene_clocks.clock_a = static_cast<float>((static_cast<double>(get_ticks()) - scene_clocks.clock_a_start) / 1000.0);
+    scene_clocks.clock_b = static_cast<float>((static_cast<double>(get_ticks()) - scene_clocks.clock_b_start) / 1000.0);
+}
+}  // namespace
+
+int32_t draw_frame() {
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1, 1, -0.75, 0.75, 1, 10000);  // 4:3, near plane 1, far 10000
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    update_clocks();
+    return run_timeline();
+}
+
+void toggle_fullscreen() {
+    if (!demo.window) return;
+    // The mask also catches plain SDL_WINDOW_FULLSCREEN.
+    uint32_t current = SDL_GetWindowFlags(demo.window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+    SDL_SetWindowFullscreen(demo.window, current != 0 ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_ShowCursor(current != 0 ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void handle_event(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_QUIT:
+        case SDL_MOUSEBUTTONDOWN:
+            demo.quit_requested = true;
+            break;
+        case SDL_KEYDOWN:
+            // Modifiers are not looked at; auto-repeat toggles again.
+            if (event.key.keysym.sym == SDLK_ESCAPE) demo.quit_requested = true;
+            else if (event.key.keysym.sym == SDLK_f) toggle_fullscreen();
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.windowID == demo.window_id && event.window.event == SDL_WINDOWEVENT_RESIZED) {
+                Viewport v = viewport_for(event.window.data1, event.window.data2);
+                glViewport(v.x, v.y, v.width, v.height);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void frame_loop() {
+    for (;;) {
+        demo.quit_requested = draw_frame() > last_bar;
+        SDL_GL_SwapWindow(demo.window);
+        // Drain the whole queue, even after a quit event.
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) handle_event(event);
+        if (demo.quit_requested) return;
+    }
+}

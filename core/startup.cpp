@@ -1,0 +1,123 @@
+// Start-up sequence and shutdown. Main thread.
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "bricks/display_lists.h"
+#include "core/demo.h"
+#include "mesh/figures.h"
+#include "synth/synth.h"
+
+DemoState demo;
+
+namespace {
+// putenv keeps a pointer to its argument, so the storage must outlive the
+// process's use of the environment: static, never freed.
+char fsaa_request[] = "__GL_FSAA_MODE=4";
+
+// The global GL state that the later start-up lists are compiled under: the
+// brick builder reads the culling switch while a list is being compiled.
+void set_global_gl_state() {
+    glEnable(GL_LIGHTING);
+    glShadeModel(GL_SMOOTH);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_DEPTH_TEST);
+}
+}  // namespace
+
+bool open_audio_device() {
+    SDL_AudioSpec want{};
+    want.freq = 44100;          // Hz
+    want.format = AUDIO_S16LSB;
+    want.channels = 2;          // interleaved left, right
+    want.samples = 4096;        // frames per callback buffer
+    want.callback = audio_callback;
+    want.userdata = nullptr;
+    // No obtained spec: SDL converts to the hardware format if it differs.
+    if (SDL_OpenAudio(&want, nullptr) < 0) {
+        std::fprintf(stderr,
+                     "tumbo: cannot open the audio device: %s (to run without sound, set SDL_AUDIODRIVER=dummy)\n",
+                     SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+void apply_antialias_request(const Options& options) {
+    if (options.request_antialias && std::getenv("__GL_FSAA_MODE") == nullptr) putenv(fsaa_request);
+}
+
+bool create_window(const Options& options, uint32_t extra_flags) {
+    uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | extra_flags;
+    if (!options.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    demo.window = SDL_CreateWindow("Tumbo by Dax", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   options.window_width, options.window_height, flags);
+    if (!demo.window) {
+        if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+            std::fprintf(stderr, "tumbo: no display to open a window on (%s); set DISPLAY or run under xvfb-run\n",
+                         SDL_GetError());
+        else
+            std::fprintf(stderr, "tumbo: cannot create a %dx%d window: %s\n", options.window_width,
+                         options.window_height, SDL_GetError());
+        return false;
+    }
+    demo.gl_context = SDL_GL_CreateContext(demo.window);
+    if (!demo.gl_context) {
+        std::fprintf(stderr, "tumbo: cannot create an OpenGL context: %s\n", SDL_GetError());
+        SDL_DestroyWindow(demo.window);
+        demo.window = nullptr;
+        return false;
+    }
+    demo.window_id = SDL_GetWindowID(demo.window);
+    SDL_ShowCursor(0);
+    // Tear-free frames without burning a core: adaptive vsync where the
+    // driver has it, plain vsync otherwise.
+    if (SDL_GL_SetSwapInterval(-1) < 0) SDL_GL_SetSwapInterval(1);
+    return true;
+}
+
+void build_gl_content() {
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+    decode_figures();
+    build_shape_lists();
+    build_floor_list();
+    set_global_gl_state();
+    build_spiral_lists();
+    build_arc_list();
+    build_glyph_index();
+    build_brick_lists();
+}
+
+void shutdown_window() {
+    if (demo.gl_context) SDL_GL_DeleteContext(demo.gl_context);
+    if (demo.window) SDL_DestroyWindow(demo.window);
+    demo.gl_context = nullptr;
+    demo.window = nullptr;
+}
+
+int run_demo(int argc, char** argv) {
+    // Real displays only: without one, SDL would fall back to its invisible
+    // offscreen or dummy video driver and the show would run unseen and
+    // never end by a key. SDL_VIDEODRIVER in the environment still wins, so
+    // a driver that wants offscreen rendering can ask for it.
+    // Wayland is only tried where a compositor announces itself, because
+    // probing it without one prints noise on stderr.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, std::getenv("WAYLAND_DISPLAY") ? "x11,wayland,KMSDRM" : "x11,KMSDRM");
+    SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO);  // result ignored: each step below checks its own
+    if (!open_audio_device()) return exit_no_audio;
+    init_synth();
+    parse_score();
+    Options options = parse_command_line(argc, argv);
+    apply_antialias_request(options);
+    if (!create_window(options)) return exit_no_window;
+    build_gl_content();
+    SDL_PauseAudio(0);  // the song starts here
+    frame_loop();
+    shutdown_window();
+    // The audio device stays open; process exit ends the audio thread.
+    return exit_ok;
+}

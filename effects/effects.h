@@ -1,0 +1,3 @@
+// Scene effects: animated set pieces that scenes call with a time argument.
+// Main thread. (Empty until the scenes land.)
+#pragma once

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# End-to-end tests of the real binary in a real X window, driven with xdotool.
+#   e2e.sh <case> <path to tumbo> <path to x_close_window>
+# Every case runs on a private 1280x1024 Xvfb display with a window manager
+# (openbox), so cases can run in parallel and fullscreen requests are
+# honoured as on a desktop.
+set -u
+if [ -z "${TUMBO_E2E_PRIVATE_X:-}" ]; then
+  TUMBO_E2E_PRIVATE_X=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+trap 'kill $wm 2>/dev/null' EXIT
+for _ in $(seq 1 50); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+case_name=$1
+tumbo=$2
+close_tool=${3:-}
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+title="Tumbo by Dax"
+pid=""
+
+fail() { echo "FAIL: $*"; [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; exit 1; }
+# Stops a demo that a case leaves running.
+stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=""; }
+
+# Starts the demo in the background and waits for its window.
+start() {
+  "$tumbo" "$@" &
+  pid=$!
+  wid=""
+  for _ in $(seq 1 100); do
+    wid=$(xdotool search --all --pid "$pid" --name "^${title}\$" 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "exited before its window appeared"
+    sleep 0.1
+  done
+  [ -n "$wid" ] || fail "no window titled '$title'"
+  sleep 0.5  # let the frame loop run
+}
+
+# Waits up to 5 s for the demo to end; sets `status`.
+wait_exit() {
+  for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "still running 5 s after $1"
+  wait "$pid"
+  status=$?
+  pid=""
+}
+
+geometry() { xwininfo -id "$wid" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+
+running() { kill -0 "$pid" 2>/dev/null || fail "demo died: $1"; }
+
+case "$case_name" in
+  window_is_640x480_and_titled)
+    start -w
+    [ "$(geometry)" = "640x480" ] || fail "geometry $(geometry), expected 640x480"
+    [ "$(xdotool getwindowname "$wid")" = "$title" ] || fail "title '$(xdotool getwindowname "$wid")'"
+    xdotool key --window "$wid" Escape 2>/dev/null
+    wait_exit Escape
+    ;;
+  size_from_last_two_arguments)
+    start -w 800 600
+    [ "$(geometry)" = "800x600" ] || fail "geometry $(geometry), expected 800x600"
+    stop
+    ;;
+  windowed_name_starts_in_a_window)
+    dir=$(mktemp -d)
+    ln -s "$(readlink -f "$tumbo")" "$dir/tumbow"
+    tumbo="$dir/tumbow"
+    start
+    [ "$(geometry)" = "640x480" ] || fail "geometry $(geometry), expected a 640x480 window"
+    stop; rm -rf "$dir"
+    ;;
+  fullscreen_without_w)
+    start
+    [ "$(geometry)" = "1280x1024" ] || fail "geometry $(geometry), expected the 1280x1024 desktop"
+    stop
+    ;;
+  escape_quits)
+    start -w
+    xdotool key --window "$wid" Escape 2>/dev/null
+    wait_exit Escape
+    [ "$status" = 0 ] || fail "exit status $status"
+    ;;
+  click_quits)
+    start -w
+    xdotool mousemove --window "$wid" 100 100 click 1
+    wait_exit "a click"
+    [ "$status" = 0 ] || fail "exit status $status"
+    ;;
+  window_close_quits)
+    start -w
+    "$close_tool" "$wid" || fail "could not send the close request"
+    wait_exit "a close request"
+    [ "$status" = 0 ] || fail "exit status $status"
+    ;;
+  f_toggles_fullscreen_and_back)
+    start -w
+    xdotool key --window "$wid" f
+    sleep 1; running "after the first F"
+    [ "$(geometry)" = "1280x1024" ] || fail "after F: geometry $(geometry), expected 1280x1024"
+    xdotool key --window "$wid" F
+    sleep 1; running "after the second F"
+    [ "$(geometry)" = "640x480" ] || fail "after the second F: geometry $(geometry), expected 640x480"
+    for _ in $(seq 1 10); do xdotool key --window "$wid" f; done
+    sleep 1; running "after ten toggles"
+    xdotool key --window "$wid" Escape 2>/dev/null
+    wait_exit Escape
+    [ "$status" = 0 ] || fail "exit status $status"
+    ;;
+  resize_storm)
+    start -w
+    for size in "1 1" "2 1" "1 2" "1024 600" "800 800" "3 700" "700 3" "640 480" "1 1000" "1279 1" \
+                "333 250" "16 9" "9 16" "1280 1024" "50 50" "4 3" "3 4" "1000 1" "5 5" "640 480"; do
+      xdotool windowsize "$wid" $size
+      sleep 0.05
+    done
+    for i in $(seq 1 40); do xdotool windowsize "$wid" $((i * 31 % 1200 + 1)) $((i * 17 % 900 + 1)); done
+    sleep 1; running "during the resize storm"
+    xdotool key --window "$wid" Escape 2>/dev/null
+    wait_exit Escape
+    [ "$status" = 0 ] || fail "exit status $status"
+    ;;
+  missing_audio_driver_exits_1)
+    err=$(SDL_AUDIODRIVER=no_such_driver "$tumbo" -w 2>&1 >/dev/null)
+    status=$?
+    [ "$status" = 1 ] || fail "exit status $status, expected 1"
+    [ "$(printf '%s\n' "$err" | wc -l)" = 1 ] || fail "expected one line on stderr, got: $err"
+    printf '%s' "$err" | grep -q "SDL_AUDIODRIVER=dummy" || fail "no hint in: $err"
+    printf '%s' "$err" | grep -q "no_such_driver" || fail "SDL's reason missing from: $err"
+    ;;
+  no_display_exits_2)
+    err=$(env -u DISPLAY -u WAYLAND_DISPLAY "$tumbo" -w 2>&1 >/dev/null)
+    status=$?
+    [ "$status" = 2 ] || fail "exit status $status, expected 2"
+    [ "$(printf '%s\n' "$err" | wc -l)" = 1 ] || fail "expected one line on stderr, got: $err"
+    ;;
+  refused_size_exits_2)
+    err=$("$tumbo" -w 100000 100000 2>&1 >/dev/null)
+    status=$?
+    [ "$status" = 2 ] || fail "exit status $status, expected 2"
+    [ "$(printf '%s\n' "$err" | wc -l)" = 1 ] || fail "expected one line on stderr, got: $err"
+    ;;
+  *)
+    fail "unknown case $case_name"
+    ;;
+esac
+echo "PASS: $case_name"
