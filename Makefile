@@ -53,7 +53,8 @@ fuzz: deps-test
 sanitize: deps-test
 	cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DTUMBO_SANITIZE=ON -DTUMBO_BENCH=OFF
 	cmake --build $(BUILD)/sanitize -j$(JOBS)
-	$(XVFB) ctest --test-dir $(BUILD)/sanitize --output-on-failure -j$(JOBS) --timeout 1200
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  $(XVFB) ctest --test-dir $(BUILD)/sanitize --output-on-failure -j$(JOBS) --timeout 1200
 
 bench: build
 	cmake --build $(BUILD) -j$(JOBS) --target benchmarks
