@@ -193,6 +193,21 @@ TEST(BrickGrid, WalledInCentreOfAnEqualBlockIsDrawnInsideAPair) {
     EXPECT_NEAR(pair->width, 4, 1e-4);
 }
 
+// Four equal cells across: the walled-in third cell of the middle row is
+// skipped before it could join the fourth, which stays a single.
+TEST(BrickGrid, WalledInCellIsSkippedBeforeItCouldJoinItsRightNeighbour) {
+    GlTestContext gl;
+    ASSERT_GL_CONTEXT(gl);
+    const Drawn d = draw_grid(std::vector<int8_t>(36, 2), 4, 3, 3);
+    const Vec3 third = cell_centre(2, 1, 1, 4, 3, 3);
+    const Vec3 fourth = cell_centre(3, 1, 1, 4, 3, 3);
+    EXPECT_EQ(brick_at(d.bricks, {third.x + 1, third.y, third.z}), nullptr) << "no pair of the third and fourth";
+    const FoundBrick* single = brick_at(d.bricks, fourth);
+    ASSERT_NE(single, nullptr);
+    EXPECT_NEAR(single->width, 2, 1e-4);
+    EXPECT_EQ(d.bricks.size(), 18u);  // two pairs in each of 8 rows, a pair and a single in the middle one
+}
+
 TEST(BrickGrid, ValuesOutsideThePaletteAreEmpty) {
     GlTestContext gl;
     ASSERT_GL_CONTEXT(gl);
