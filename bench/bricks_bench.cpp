@@ -102,6 +102,27 @@ void BM_DrawBlockTextCalls(benchmark::State& state, const char* word, int invert
 BENCHMARK_CAPTURE(BM_DrawBlockTextCalls, walking, "walking", 0, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_DrawBlockTextCalls, orvanet_inverted, " orvanet ", 1, 18)->Unit(benchmark::kMicrosecond);
 
+// ... the same word compiled once and replayed, as the scenes do for the
+// words they keep in lists ...
+void BM_ReplayBlockTextList(benchmark::State& state) {
+    context();
+    build_glyph_index();
+    scene_state();
+    glTranslatef(0, 0, -40);
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    draw_block_text("walking", 4, 0, 1);
+    glEndList();
+    for (auto _ : state) {
+        glCallList(list);
+        state.PauseTiming();
+        glFinish();
+        state.ResumeTiming();
+    }
+    glDeleteLists(list, 1);
+}
+BENCHMARK(BM_ReplayBlockTextList)->Unit(benchmark::kMicrosecond);
+
 // ... and calls plus rendering into a 640x480 frame on this machine's
 // driver.
 void BM_DrawBlockTextRendered(benchmark::State& state) {
