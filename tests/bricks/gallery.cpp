@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
              draw_block_text("abcdefghijklm", 1, 0, 1); glTranslatef(0, -14, 0);
              draw_block_text("nopqrstuvwxyz", 2, 0, 1); glTranslatef(0, -14, 0);
              draw_block_text("0123456789", 4, 0, 1); }},
-        {"word_from_below", 0.0f, [] { glTranslatef(0, 8, -28); glRotatef(-40, 1, 0, 0); glRotatef(20, 0, 1, 0);
+        {"word_from_below", 0.0f, [] { glTranslatef(0, 6, -34); glRotatef(-40, 1, 0, 0); glRotatef(20, 0, 1, 0);
              draw_block_text("mools", 2, 0, 1); }},
         {"shape_trio", 0.0f, [] {
              glTranslatef(0, 0, -14); glRotatef(20, 1, 0, 0); glRotatef(25, 0, 1, 0);
