@@ -117,27 +117,6 @@ int palette_index_of(Vec3 colour) {
     return -1;
 }
 
-std::vector<FoundFace> find_faces(const std::vector<Triangle>& triangles, double a, double b) {
-    std::vector<FoundFace> faces;
-    for (const Triangle& t : triangles) {
-        for (int k = 0; k < 3; ++k) {
-            // Right angle at p[k], legs a and b.
-            const Vec3 u = t.p[(k + 1) % 3] - t.p[k];
-            const Vec3 v = t.p[(k + 2) % 3] - t.p[k];
-            const double lu = length(u), lv = length(v);
-            const bool legs = (std::abs(lu - a) < 1e-3 && std::abs(lv - b) < 1e-3) ||
-                              (std::abs(lu - b) < 1e-3 && std::abs(lv - a) < 1e-3);
-            if (!legs || std::abs(dot(u, v)) > 1e-3) continue;
-            const FoundFace face{t.p[k] + 0.5 * (u + v), t.normal()};
-            const bool seen = std::any_of(faces.begin(), faces.end(), [&](const FoundFace& f) {
-                return near(f.centre, face.centre) && near(f.normal, face.normal);
-            });
-            if (!seen) faces.push_back(face);
-        }
-    }
-    return faces;
-}
-
 namespace {
 
 // An axis-aligned wall 1.2 high facing `facing` (+1: +z, -1: -z): its

@@ -54,12 +54,5 @@ std::vector<FoundStud> find_studs(const std::vector<Triangle>& triangles);
 // with a 0.96 edge along the tube).
 std::vector<Vec3> find_tubes(const std::vector<Triangle>& triangles);
 
-// Rectangular faces: pairs of right triangles, reported once each by their
-// centre, size and normal. Only faces with sides a x b (either order).
-struct FoundFace {
-    Vec3 centre, normal;
-};
-std::vector<FoundFace> find_faces(const std::vector<Triangle>& triangles, double a, double b);
-
 // Palette index whose hue matches a lit colour (6 for black), -1 if none.
 int palette_index_of(Vec3 colour);
