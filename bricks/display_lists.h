@@ -1,12 +1,51 @@
-// Display lists compiled once at start-up, on the main thread with the GL
-// context current. The start-up sequence calls these in order, with the
-// global GL state step between the floor list and the spiral lists.
-// (Placeholders until the brick builder lands.)
+// Display lists compiled once at start-up: every brick set piece that does
+// not change during the show. Scene effects only replay them.
+//
+// Thread: the main (render) thread, with the GL context current, before the
+// audio is unpaused. The start-up sequence (core/startup.cpp) calls the
+// builders in this order, and the order matters:
+//   build_shape_lists, build_floor_list,
+//   [global GL state: lighting, smooth shading, cull face back, culling on,
+//    light 0, depth test],
+//   build_spiral_lists, build_arc_list, build_glyph_index, build_brick_lists.
+// draw_brick reads the culling switch while a list is compiled, so the
+// first two families are recorded with culling off and the rest with it on.
+// build_floor_list continues the C library's rand() sequence right after the
+// synthesizer's noise table has drawn its values.
+//
+// Ownership: the handles below are written once here and read by the scenes
+// for the rest of the run; no list is ever deleted. 0 means not built.
 #pragma once
+#include <GL/gl.h>
+
+#include "bricks/block_text.h"  // build_glyph_index, also part of start-up
+
+// Wire-frame boxes of red and white bricks: 1x1x1, 4x6x4 and 7x11x7 cells.
+extern GLuint shape_lists[3];
+// A 40x40-cell upright grid, empty but for an oval ring of 26 bricks around
+// its centre and ten scattered bricks.
+extern GLuint floor_list;
+// Flat spirals: 55 white bricks, then 75 red ones.
+extern GLuint spiral_lists[2];
+// 99 red and yellow bricks on a spiral over a sphere of radius 50/6 whose
+// centre lies 50/6 below the origin.
+extern GLuint arc_lists[1];
+// Single 2x2 bricks: 0 white with underside, 1 white open below, 2 black
+// with underside, 3 black open below; 4 a red 42x42 plate.
+extern GLuint brick_lists[5];
+
+// Cell grids behind the shape and floor lists, filled without a device
+// (the builders below compile them). Both write every cell of `grid`.
+constexpr int shape_grid_cells = 8000;  // room for the largest box, 8x12x8
+constexpr int floor_grid_side = 40;     // 40x40 cells, one layer
+// Box number 0..2 of 3L+1 columns, 5L+1 rows and 3L+1 layers: the twelve
+// edges, alternating red and white.
+void fill_shape_grid(int box, int8_t* grid);
+// The ring, then ten cells from ten pairs of rand() calls.
+void fill_floor_grid(int8_t* grid);
 
 void build_shape_lists();
 void build_floor_list();
 void build_spiral_lists();
 void build_arc_list();
-void build_glyph_index();
 void build_brick_lists();

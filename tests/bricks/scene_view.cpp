@@ -1,0 +1,37 @@
+#include "scene_view.h"
+
+#include <SDL_opengl.h>
+
+void begin_scene_frame(const GlTestContext& context, float grey, float light_x, float light_y, float light_z) {
+    glViewport(0, 0, context.width(), context.height());
+    glClearColor(grey, grey, grey, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1, 1, -0.75, 0.75, 1, 10000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+    glEnable(GL_LIGHTING);
+    glShadeModel(GL_SMOOTH);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_DEPTH_TEST);
+    const GLfloat white[] = {1, 1, 1, 1};
+    const GLfloat ambient[] = {0.3f, 0.3f, 0.3f, 1};
+    const GLfloat position[] = {light_x, light_y, light_z, 1};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+}
+
+RgbImage grab_frame(const GlTestContext& context) {
+    RgbImage image;
+    image.width = context.width();
+    image.height = context.height();
+    image.rgb = context.read_rgb();
+    return image;
+}
