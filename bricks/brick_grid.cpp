@@ -2,43 +2,23 @@
 
 #include <GL/gl.h>
 
-#include <cstdlib>
 
 #include "bricks/brick.h"
-#include "embedded/palette_text.h"
+#include "embedded/palette_values.h"
 
 namespace {
+static_assert(palette_values_count == palette_size * 3, "data/palette.txt holds three numbers per colour");
 
-// Reads palette_size lines of three numbers from the embedded text; text
-// from '#' to the end of a line is a comment. Missing numbers stay 0.
-std::array<Rgb, palette_size> parse_palette(const char* text) {
+constexpr std::array<Rgb, palette_size> make_palette() {
     std::array<Rgb, palette_size> colours{};
-    float values[palette_size * 3] = {};
-    int count = 0;
-    const char* p = text;
-    while (*p != '\0' && count < palette_size * 3) {
-        if (*p == '#') {
-            while (*p != '\0' && *p != '\n') ++p;
-            continue;
-        }
-        char* end = nullptr;
-        const float value = std::strtof(p, &end);
-        if (end == p) {
-            ++p;  // space or a stray character
-            continue;
-        }
-        values[count++] = value;
-        p = end;
-    }
-    for (int i = 0; i < palette_size; ++i) colours[i] = {values[3 * i], values[3 * i + 1], values[3 * i + 2]};
+    for (int i = 0; i < palette_size; ++i)
+        colours[i] = {palette_values[3 * i], palette_values[3 * i + 1], palette_values[3 * i + 2]};
     return colours;
 }
-
 }  // namespace
 
-// Built during static initialisation; the embedded text is constant data,
-// ready before any dynamic initialiser runs.
-const std::array<Rgb, palette_size> palette = parse_palette(reinterpret_cast<const char*>(palette_text));
+// A compile-time constant, made from the embedded data/palette.txt.
+constexpr std::array<Rgb, palette_size> palette = make_palette();
 
 namespace {
 

@@ -53,9 +53,10 @@ TEST_F(BlockText, LettersAreSetWithEmptyBordersAndSpacing) {
     ASSERT_EQ(set_block_text("a b", 1, 0, 1), 14);
     EXPECT_EQ(grid_row(1, 14), ".........#....");
     EXPECT_EQ(grid_row(3, 14), ".####....####.");
-    // Descenders: p down to row 9; g turns down on the right.
+    // Descenders: p down to row 9, g's tail on its left down to row 8.
     set_block_text("pg", 1, 0, 1);
-    EXPECT_EQ(grid_row(7, 11), ".####....#.");
+    EXPECT_EQ(grid_row(7, 11), ".####.#....");
+    EXPECT_EQ(grid_row(8, 11), ".#....####.");
     EXPECT_EQ(grid_row(9, 11), ".#.........");
 }
 
