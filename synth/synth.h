@@ -58,16 +58,18 @@ int parse_score(char* text);
 // Renders instrument `voice` (0..29) into its wave buffer from base wave
 // `wave_type` (0 square, 1 sine, 2 saw, 3 noise) and the instrument line's
 // numbers: attack, decay, sustain and release lengths in samples (negative
-// counts as 0, each at most max_segment_samples), ring rate (e / 100 cycles
-// per 168 samples, 0 = none) and drift (read increment change per sample in
-// units of 1/168000). The buffer holds attack + decay + sustain + release + 1
-// samples; a sample no segment writes is 0. Silences the voice. Main thread.
+// counts as 0), ring rate (e / 100 cycles per 168 samples, 0 = none) and
+// drift (read increment change per sample in units of 1/168000). The buffer
+// holds attack + decay + sustain + release + 1 samples, the last of which no
+// segment writes and which is 0; an envelope longer than
+// max_instrument_samples is cut to that length. Silences the voice. Main
+// thread.
 void render_instrument(int32_t voice, int32_t wave_type, int32_t attack, int32_t decay, int32_t sustain,
                        int32_t release, int32_t ring_rate, int32_t drift);
 
-// Longest envelope segment render_instrument accepts, in samples (about
-// 23.8 s at the base pitch); longer ones are cut to it.
-constexpr int32_t max_segment_samples = 1 << 20;
+// Longest envelope of one instrument, in samples: about 23.8 s at the base
+// rate, 4 MB of buffer. The song's longest takes 900002.
+constexpr int32_t max_instrument_samples = 1 << 20;
 
 // SDL_AudioCallback: fills len / 4 stereo frames, each two signed 16-bit
 // little-endian samples (left, right), advancing the song by that many

@@ -77,7 +77,7 @@ inline int32_t wave_index(float p, int32_t modulus) {
 
 int32_t clamp_segment(int32_t samples) {
     if (samples < 0) return 0;
-    return samples > max_segment_samples ? max_segment_samples : samples;
+    return samples > max_instrument_samples ? max_instrument_samples : samples;
 }
 }  // namespace
 
@@ -137,7 +137,12 @@ void render_instrument(int32_t voice, int32_t wave_type, int32_t attack, int32_t
 
     Voice& v = synth.voices[voice];
     delete[] v.wave_buffer;
-    const int32_t length = a + b + c + d + 1;  // at most 4 * 2^20 + 1
+    // The envelope's samples plus one that no segment writes. An envelope
+    // longer than the limit is cut short, still followed by a silent sample.
+    const int64_t envelope = int64_t{a} + b + c + d;
+    const bool cut = envelope > max_instrument_samples;
+    const int32_t length = static_cast<int32_t>(cut ? max_instrument_samples : envelope) + 1;
+    const int32_t writable = cut ? length - 1 : length;
     v.wave_buffer = new float[static_cast<size_t>(length)]();  // unwritten samples stay 0
     v.wave_length = length;
     v.phase = -1.0f;  // the old buffer is gone: no note may go on reading it
@@ -157,10 +162,10 @@ void render_instrument(int32_t voice, int32_t wave_type, int32_t attack, int32_t
     float k = 1;  // read increment
     int32_t out = 0;
     // Writes `count` samples, changing the amplitude by `delta` after each.
-    // Stops at the end of the buffer: with attack and release both 0 the
+    // Stops where writing must end: with attack and release both 0 the
     // segments would write one sample more than the buffer holds.
     auto segment = [&](int32_t count, float delta) {
-        for (int32_t s = 0; s < count && out < length; ++s) {
+        for (int32_t s = 0; s < count && out < writable; ++s) {
             float x = wave[wave_index(p, modulus)] * g;
             if (ring_rate != 0) x = static_cast<float>(std::sin(static_cast<double>(h)) * x);
             v.wave_buffer[out++] = x;

@@ -106,8 +106,11 @@ TEST(InstrumentEnvelope, SegmentLengthsAreClampedToTheirRange) {
     load_score("");
     render_instrument(4, wave_square, -5, -1, 7, -100, 0, 0);
     EXPECT_EQ(synth.voices[4].wave_length, 8);
-    render_instrument(5, wave_square, 1, 0, 2000000000, 1, 0, 0);
-    EXPECT_EQ(synth.voices[5].wave_length, 1 + max_segment_samples + 1 + 1);
+    // An envelope beyond the limit is cut, and still ends in silence.
+    render_instrument(5, wave_square, 1, 0, 2000000000, 2000000000, 0, 0);
+    EXPECT_EQ(synth.voices[5].wave_length, max_instrument_samples + 1);
+    EXPECT_EQ(synth.voices[5].wave_buffer[max_instrument_samples - 1], 1.0f);  // sustain at level 1
+    EXPECT_EQ(synth.voices[5].wave_buffer[max_instrument_samples], 0.0f);
     // Outside the voices, or with an unknown wave: nothing breaks.
     render_instrument(30, wave_square, 1, 1, 1, 1, 0, 0);
     render_instrument(-1, wave_square, 1, 1, 1, 1, 0, 0);
