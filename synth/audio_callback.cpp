@@ -13,6 +13,8 @@
 #include <xmmintrin.h>
 #endif
 
+std::atomic<int32_t> song_bar{0};
+
 namespace {
 // Longest run mixed at once, in frames; bounds the scratch sums on the stack.
 constexpr int32_t max_run = 1024;

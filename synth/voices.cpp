@@ -7,7 +7,6 @@
 #include "synth/synth_state.h"
 
 SynthState synth;
-std::atomic<int32_t> song_bar{0};
 
 namespace {
 constexpr double pi = 3.14159265358979323846;
