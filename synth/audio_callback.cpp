@@ -1,8 +1,8 @@
 // The audio callback: steps the sequencer and mixes the voices. Audio thread.
 //
-// No allocation, no locks, no library calls: per frame and voice it reads the
-// echo ring and the rendered buffer, writes the ring, and does a handful of
-// float operations. Frames are mixed in runs that never cross a step
+// No allocation, no locks, no logging, no sin or rand: per frame and voice it
+// reads the echo ring and the rendered buffer, writes the ring, and does a
+// handful of float operations. Frames are mixed in runs that never cross a step
 // boundary, so the sequencer step is taken between runs, and a run is mixed
 // voice by voice into per-frame sums, in voice order, exactly as a
 // frame-by-frame loop would add them.
