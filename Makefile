@@ -49,7 +49,8 @@ fuzz: deps-test
 	cmake --build $(BUILD)/fuzz -j$(JOBS)
 	ctest --test-dir $(BUILD)/fuzz --output-on-failure -j$(JOBS)
 
-# The whole test suite built with ASan and UBSan into build/sanitize.
+# The whole test suite built with ASan and UBSan into build/sanitize. Leaks
+# inside system libraries (tests/lsan.supp) are not reported.
 sanitize: deps-test
 	cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DTUMBO_SANITIZE=ON -DTUMBO_BENCH=OFF
 	cmake --build $(BUILD)/sanitize -j$(JOBS)

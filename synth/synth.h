@@ -1,30 +1,83 @@
-// Synthesizer: renders the embedded song.
+// Synthesizer: plays the song from the score embedded in the program.
 //
-// Threads: init_synth() and parse_score() run once on the main thread at
-// start-up, before the audio device is unpaused. audio_callback() runs on
-// SDL's audio thread (or on a driver's thread that calls it directly, see
-// audio_driver.h). beat_pulse() runs on the main thread.
+// There are no oscillators at play time. At start-up init_synth() builds the
+// fixed tables (pitch table, token table, base waves) and the voice
+// defaults; parse_score() reads the score text into the step length, the
+// pattern and track tables, and one instrument per voice, which
+// render_instrument() renders once into a sample buffer. From then on
+// audio_callback() is the whole synthesizer: at every step boundary it
+// advances each voice along its track, and for every frame it replays the
+// voices' buffers at their notes' rates, through each voice's echo ring and
+// low-pass filter, and mixes them into 16-bit stereo.
 //
-// Only `song_bar` and each voice's trigger count cross threads; both are
-// relaxed atomics.
+// Threads:
+//  - Main thread, once, before the audio device is unpaused: init_synth(),
+//    then parse_score() (which calls render_instrument()).
+//  - Audio thread (SDL's, or a driver that calls it directly, see
+//    synth/audio_driver.h): audio_callback() only. It never allocates,
+//    locks, logs, or calls sin or rand; everything costly was done at
+//    start-up.
+//  - Main thread, every frame: beat_pulse() and reads of song_bar.
+// The only values that cross threads are song_bar and each voice's
+// trigger count (synth_state.h): relaxed std::atomic<int32_t>, written by the
+// audio thread only.
 //
-// (Placeholder until the synthesizer lands: the callback writes silence and
-// `song_bar` stays 0.)
+// Ownership: all state is static (synth_state.h). Rendered instruments and
+// echo rings are allocated at start-up and live until the process ends.
 #pragma once
 #include <atomic>
 #include <cstdint>
 
-// Bar (16 steps) of the last step boundary rendered. Written by the audio
-// thread at the end of each callback, read by the main thread.
+// Bar (16 steps) of the last step boundary rendered: 0 through the first 16
+// steps, then one more every 16 steps. Written by the audio thread at the end
+// of each callback that crossed a step boundary; read by the main thread.
 extern std::atomic<int32_t> song_bar;
 
+// Puts the synthesizer into its start state: pitch and token tables, the
+// four base waves, empty tracks, voice defaults (pan 0.25 for odd and 0.75
+// for even voices, volume 1, silent, trigger count 10000000), the default
+// tempo, sample counter and song_bar 0. The noise table takes the next 44100
+// values of the C library's rand(); at start-up that is before anything
+// calls srand, and later start-up steps continue the same sequence.
+// A second call frees the buffers of the first, so a tool or a test can
+// start over in one process. Main thread, with the audio device paused.
 void init_synth();
+
+// Parses the embedded score (data/score.txt). It is copied into writable
+// storage first, because the parser edits its text. Returns 0.
 int parse_score();
 
-// SDL_AudioCallback: fills len / 4 stereo frames of signed 16-bit samples.
-// Audio thread.
+// Parses `text`, a writable NUL-terminated score, editing it in place
+// (spaces and carriage returns are squeezed out, lines and lists are cut
+// with NULs). Any text is accepted: what the score language does not define
+// is ignored or clamped so that every table access stays in bounds, and
+// afterwards every voice has a wave buffer and an echo ring of the song's
+// echo length. Returns 0. Main thread, after init_synth, device paused.
+int parse_score(char* text);
+
+// Renders instrument `voice` (0..29) into its wave buffer from base wave
+// `wave_type` (0 square, 1 sine, 2 saw, 3 noise) and the instrument line's
+// numbers: attack, decay, sustain and release lengths in samples (negative
+// counts as 0), ring rate (e / 100 cycles per 168 samples, 0 = none) and
+// drift (read increment change per sample in units of 1/168000). The buffer
+// holds attack + decay + sustain + release + 1 samples, the last of which no
+// segment writes and which is 0; an envelope longer than
+// max_instrument_samples is cut to that length. Silences the voice. Main
+// thread.
+void render_instrument(int32_t voice, int32_t wave_type, int32_t attack, int32_t decay, int32_t sustain,
+                       int32_t release, int32_t ring_rate, int32_t drift);
+
+// Longest envelope of one instrument, in samples: about 23.8 s at the base
+// rate, 4 MB of buffer. The song's longest takes 900002.
+constexpr int32_t max_instrument_samples = 1 << 20;
+
+// SDL_AudioCallback: fills len / 4 stereo frames, each two signed 16-bit
+// little-endian samples (left, right), advancing the song by that many
+// frames. With len <= 3 it does nothing. Audio thread.
 void audio_callback(void* userdata, uint8_t* stream, int len);
 
-// 0..1 swell following note starts on `voice`; t in seconds on the caller's
-// clock. Main thread.
-float beat_pulse(int voice, float t);
+// A swell from 0 up to 1 and back to 0 over about 0.165 s, started by the
+// first query that notices a new note on `voice` (0..29; others give 0).
+// `t` is seconds on the caller's clock and must not go backwards. There is
+// one pulse per voice, shared by all callers. Main thread.
+float beat_pulse(int32_t voice, float t);
