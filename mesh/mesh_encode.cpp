@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -39,8 +40,8 @@ bool valid_name(const std::string& name) {
 
 bool write_array(Writer& w, const std::vector<std::array<float, 3>>& values, uint16_t scale, const char* what,
                  std::string& error) {
-    if (values.size() > max_index + 1) {
-        error = std::string("too many ") + what + " for 16-bit indices";
+    if (values.size() > UINT32_MAX) {
+        error = std::string("too many ") + what;
         return false;
     }
     w.u32(static_cast<uint32_t>(values.size()));
@@ -65,14 +66,14 @@ bool write_face(Writer& w, const SourceFace& face, const MeshSource& source, std
     }
     w.u8(static_cast<uint8_t>(face.vertices.size()));
     for (int32_t v : face.vertices) {
-        if (v < 0 || static_cast<size_t>(v) >= source.vertices.size()) {
+        if (v < 0 || static_cast<size_t>(v) >= source.vertices.size() || static_cast<size_t>(v) > max_index) {
             error = "a face refers to a vertex that does not exist";
             return false;
         }
         w.u16(static_cast<uint16_t>(v));
     }
     for (int32_t n : face.normals) {
-        if (n < 0 || static_cast<size_t>(n) >= source.normals.size()) {
+        if (n < 0 || static_cast<size_t>(n) >= source.normals.size() || static_cast<size_t>(n) > max_index) {
             error = "a face refers to a normal that does not exist";
             return false;
         }

@@ -56,8 +56,8 @@ uint16_t mesh_scale_for(const MeshSource& source);
 // `error` (and `out` empty) when the source cannot be written: scale 0, a
 // value outside the signed 16-bit range once scaled, a name of 1000 bytes or
 // more or with a zero byte in it, a group naming a material the source does
-// not have, an index out of range, more than 255 corners or 65535 faces, or
-// more than 65536 vertices or normals.
+// not have, an index out of range (faces reach only the first 65536
+// vertices and normals), more than 255 corners or 65535 faces.
 bool encode_mesh(const MeshSource& source, uint16_t scale, std::vector<uint8_t>& out, std::string& error);
 
 // The same with mesh_scale_for(source).
