@@ -2,6 +2,7 @@
 
 #include <SDL_opengl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -59,6 +60,10 @@ bool looks_yellow(const std::array<int, 3>& c) { return c[0] > 120 && c[1] > 110
 bool looks_red(const std::array<int, 3>& c) { return c[0] > 100 && c[1] < c[0] / 2 && c[2] < c[0] / 2; }
 bool looks_blue(const std::array<int, 3>& c) { return c[2] > 100 && c[0] < c[2] / 2 && c[1] < c[2] * 3 / 4; }
 bool looks_black(const std::array<int, 3>& c) { return c[0] < 45 && c[1] < 45 && c[2] < 45; }
+bool looks_dark(const std::array<int, 3>& c) {
+    const int hi = std::max({c[0], c[1], c[2]}), lo = std::min({c[0], c[1], c[2]});
+    return hi < 100 && hi - lo < 20;
+}
 bool looks_white(const std::array<int, 3>& c) { return c[0] > 150 && c[1] > 150 && c[2] > 150; }
 bool looks_background(const std::array<int, 3>& c) {
     return std::abs(c[0] - 64) <= 2 && std::abs(c[1] - 69) <= 2 && std::abs(c[2] - 82) <= 2;

@@ -40,6 +40,7 @@ bool looks_yellow(const std::array<int, 3>& c);
 bool looks_red(const std::array<int, 3>& c);
 bool looks_blue(const std::array<int, 3>& c);
 bool looks_black(const std::array<int, 3>& c);
+bool looks_dark(const std::array<int, 3>& c);  // black with some shine: dark and grey
 bool looks_white(const std::array<int, 3>& c);
 bool looks_background(const std::array<int, 3>& c);
 
