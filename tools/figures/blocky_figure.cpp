@@ -37,6 +37,7 @@ void materials(ModelBuilder& b) {
 
 void brick_box(ModelBuilder& b, Vec3 low, Vec3 high) { chamfered_box(b, low, high, chamfer); }
 
+// One stud per unit square of the area, on its centre.
 void studs_on(ModelBuilder& b, double x0, double x1, double z0, double z1, double top) {
     for (double x = x0 + 0.5; x < x1; x += 1)
         for (double z = z0 + 0.5; z < z1; z += 1) {
@@ -52,7 +53,7 @@ void cube(ModelBuilder& b) {
     b.group("yellowi");
     brick_box(b, {-1, body_top, -1}, {1, body_top + brick, 1});  // head, two bricks
     brick_box(b, {-1, body_top + brick, -1}, {1, head_top, 1});
-    for (double x : {-3.0, 2.0}) brick_box(b, {x, hip_top - brick, -0.5}, {x + 1, hip_top, 0.5});  // hands
+    for (double x : {-3.0, 2.0}) brick_box(b, {x, hip_top - brick, -0.5}, {x + 1, hip_top, 0.5});  // hands, 1 x 1
 
     b.group("redi");
     brick_box(b, {-2, hip_top, -1}, {2, hip_top + brick, 1});
@@ -65,8 +66,8 @@ void cube(ModelBuilder& b) {
         studs_on(b, x, x + 1, -1, 1, body_top);
     }
     constexpr double pack_back = -2.52;  // backpack, behind the body
-    brick_box(b, {-1, hip_top + 0.4, pack_back}, {1, body_top, -1});
-    studs_on(b, -1, 1, pack_back + 0.26, -1, body_top);  // one row, centred
+    brick_box(b, {-1, hip_top + plate, pack_back}, {1, body_top, -1});
+    studs_on(b, -1, 1, pack_back + 0.26, -1, body_top);  // one row along the middle of its 1.52 depth
 
     b.group("bluu");
     for (double x : {-2.0, 0.0}) {  // legs: two 2 x 2 bricks each
@@ -77,16 +78,18 @@ void cube(ModelBuilder& b) {
 
     b.group("blak");
     constexpr double eye_y = body_top + 1.55;
-    constexpr double eye_depth = 0.036;  // how far the eyes stand out of the face
-    for (double x : {-0.45, 0.45}) {
+    constexpr double eye_x = 0.45;        // either side of the middle
+    constexpr double eye_radius = 0.17;
+    constexpr double eye_depth = 0.036;   // how far the eyes stand out of the face
+    for (double x : {-eye_x, eye_x}) {
         Frame f;  // cylinder along +z standing on the face
         f.origin = {x, eye_y, 1};
         f.u = {1, 0, 0};
         f.v = {0, 0, 1};
         f.w = cross(f.u, f.v);
-        closed_cylinder(b, f, 0.17, eye_depth, 8);
+        closed_cylinder(b, f, eye_radius, eye_depth, 8);
     }
-    box(b, {-0.5, body_top + 0.45, 1}, {0.5, body_top + 0.65, 1.03});  // mouth
+    box(b, {-0.5, body_top + 0.45, 1}, {0.5, body_top + 0.65, 1.03});  // mouth: a 1 x 0.2 tile on the lower brick
 }
 
 void hat(ModelBuilder& b) {
@@ -95,8 +98,8 @@ void hat(ModelBuilder& b) {
     b.object("cylinder2");  // brim
     b.group("blak");
     {
-        constexpr double r = 1.5;
-        const auto rings = lathe_rings(f, {{r, head_top}, {r, brim_top - 0.1}, {r - 0.1, brim_top}});
+        constexpr double r = 1.5, edge = 0.1;  // radius, bevel round the top
+        const auto rings = lathe_rings(f, {{r, head_top}, {r, brim_top - edge}, {r - edge, brim_top}});
         sweep(b, rings, 16, Shading::banded);
         ring_cap(b, rings.front(), 16, {0, -1, 0});
         ring_cap(b, rings.back(), 16, {0, 1, 0});
@@ -104,9 +107,10 @@ void hat(ModelBuilder& b) {
     b.object("cylinder3");  // crown
     b.group("blak");
     {
-        constexpr double r = 1.0;
+        // Starts inside the brim; the wall is split where a hat band would be.
+        constexpr double r = 1.0, edge = 0.1, band = 0.5;
         const auto rings = lathe_rings(
-            f, {{r, brim_top - 0.05}, {r, brim_top + 0.5}, {r, hat_top - 0.1}, {r - 0.1, hat_top}});
+            f, {{r, brim_top - 0.05}, {r, brim_top + band}, {r, hat_top - edge}, {r - edge, hat_top}});
         sweep(b, rings, 24, Shading::banded);
         ring_cap(b, rings.front(), 24, {0, -1, 0});
         ring_cap(b, rings.back(), 24, {0, 1, 0});

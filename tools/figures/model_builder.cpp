@@ -107,8 +107,8 @@ void ModelBuilder::convex_face(std::vector<Vec3> corners, Vec3 outward) {
     for (Vec3 c : corners) centre = centre + c;
     centre = centre * (1.0 / static_cast<double>(corners.size()));
     const Frame f = frame_along(centre, outward, corners[0] - centre);
-    // Angle about the outward axis, counter-clockwise seen from outside:
-    // from u towards w = u x v ... which turns clockwise about v, so negate.
+    // Angle about the outward axis v, counter-clockwise seen from outside:
+    // from u towards v x u = -w.
     std::sort(corners.begin(), corners.end(), [&](Vec3 a, Vec3 b) {
         return std::atan2(-dot(a - centre, f.w), dot(a - centre, f.u)) <
                std::atan2(-dot(b - centre, f.w), dot(b - centre, f.u));

@@ -52,6 +52,7 @@ constexpr double head_top = 5.0;
 constexpr double head_edge = 0.14;            // bevel at the head's rims
 constexpr double head_stud_radius = 0.56;
 constexpr double head_stud_top = 5.33;
+constexpr double head_stud_edge = 0.06;       // bevel round the stud's top
 constexpr int head_segments = 20;
 
 // Legs: a side profile extruded across x.
@@ -101,8 +102,8 @@ void head_shell(ModelBuilder& b) {
                                        {r, head_top - e},
                                        {r - e, head_top},
                                        {head_stud_radius, head_top},
-                                       {head_stud_radius, head_stud_top - 0.06},
-                                       {head_stud_radius - 0.06, head_stud_top}});
+                                       {head_stud_radius, head_stud_top - head_stud_edge},
+                                       {head_stud_radius - head_stud_edge, head_stud_top}});
     sweep(b, rings, head_segments, Shading::banded);
     ring_cap(b, rings.front(), head_segments, {0, -1, 0});
     ring_cap(b, rings.back(), head_segments, {0, 1, 0});
@@ -147,6 +148,7 @@ void head_face(ModelBuilder& b) {
         const double s = -1 + 2.0 * i / smile_segments;  // -1 .. 1 across the smile
         angle = s * smile_half_angle;
         const double mid = smile_y + smile_rise * s * s;
+        // Full width in the middle, 35% of it at the corners.
         const double half = smile_width * (0.35 + 0.65 * std::sqrt(std::max(0.0, 1 - s * s)));
         low = mid - half;
         high = mid + half;
@@ -174,9 +176,12 @@ void head(ModelBuilder& b) {
 void waist(ModelBuilder& b) {
     b.object("waist");
     b.group("blu");
+    constexpr double bevel = 0.05;
     chamfered_box(b, {-waist_half_width, waist_bottom, -waist_half_depth},
-                  {waist_half_width, waist_top, waist_half_depth}, 0.05);
-    chamfered_box(b, {-0.17, -1.95, -0.42}, {0.17, waist_bottom + 0.1, 0.42}, 0.05);
+                  {waist_half_width, waist_top, waist_half_depth}, bevel);
+    // The stub fills the gap between the legs' inner faces (x = +-0.19)
+    // down to about the knees; it starts inside the block above.
+    chamfered_box(b, {-0.17, -1.95, -0.42}, {0.17, waist_bottom + 0.1, 0.42}, bevel);
 }
 
 // Red torso (a trapezoid, wider at the hips) and neck.
@@ -195,7 +200,7 @@ void body(ModelBuilder& b) {
     b.convex_face({c[2], c[3], c[7], c[6]}, {0, 1, 0});
     b.convex_face({c[0], c[1], c[5], c[4]}, {0, -1, 0});
     Frame neck;
-    neck.origin = {pivot_head.apex.x, torso_top - 0.01, 0};
+    neck.origin = {pivot_head.apex.x, torso_top - 0.01, 0};  // starts just inside the torso
     stud(b, neck, neck_radius, neck_top - neck.origin.y, 10);
 }
 
@@ -271,10 +276,12 @@ void arm(ModelBuilder& b, const char* name, const Pivot& pivot) {
 
     b.group("yellow");
     // Wrist peg from inside the sleeve to the back of the grip.
-    closed_cylinder(b, frame_along(wrist - fore * 0.12, fore, side), wrist_radius, wrist_length, arm_segments);
+    constexpr double wrist_inside = 0.12;  // how far the peg starts inside the sleeve
+    closed_cylinder(b, frame_along(wrist - fore * wrist_inside, fore, side), wrist_radius, wrist_length, arm_segments);
     // C-shaped grip: an annular sector about `hole`, open away from the wrist.
     const Vec3 hole = normalize(down - fore * dot(down, fore));
-    const Vec3 grip_centre = wrist + fore * (wrist_length - 0.12 + grip_outer - 0.05);
+    constexpr double grip_overlap = 0.05;  // the peg's end sinks into the back of the grip
+    const Vec3 grip_centre = wrist + fore * (wrist_length - wrist_inside + grip_outer - grip_overlap);
     const double half_thick = grip_thickness / 2;
     auto dir = [&](double psi) { return fore * -std::cos(psi) + side * std::sin(psi); };
     auto at = [&](double psi, double radius, double h) { return grip_centre + dir(psi) * radius + hole * h; };
