@@ -79,11 +79,11 @@ std::vector<std::string> material_records(const Mesh& m) {
     return records;
 }
 
-// Faces per group within 30% of the reference figure's counts.
-void expect_face_counts(const Mesh& m, const std::map<std::string, int>& reference) {
+// Faces per group within 30% of the counts the figure was designed to.
+void expect_face_counts(const Mesh& m, const std::map<std::string, int>& design) {
     for (const MeshObject* o = m.objects; o; o = o->next)
         for (const MeshGroup* g = o->groups; g; g = g->next) {
-            const double count = static_cast<double>(list_of(g->faces).size()), want = reference.at(g->name);
+            const double count = static_cast<double>(list_of(g->faces).size()), want = design.at(g->name);
             EXPECT_TRUE(count >= 0.7 * want && count <= 1.3 * want) << g->name << ": " << count << " faces";
         }
 }
