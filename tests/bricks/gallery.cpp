@@ -11,7 +11,7 @@
 #include "bricks/brick.h"
 #include "bricks/block_text.h"
 #include "bricks/display_lists.h"
-#include "scene_view.h"
+#include "support/scene_view.h"
 #include "synth/synth.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "bricks/block_text.h"
 #include "bricks/brick.h"
-#include "scene_view.h"
+#include "support/scene_view.h"
 
 namespace {
 

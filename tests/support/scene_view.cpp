@@ -1,4 +1,4 @@
-#include "scene_view.h"
+#include "support/scene_view.h"
 
 #include <SDL_opengl.h>
 

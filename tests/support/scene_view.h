@@ -1,5 +1,5 @@
-// Frames rendered the way the show renders them, for picture tests and the
-// gallery: the fixed projection, light 0 in eye space, two-sided lighting,
+// Frames rendered the way the show renders them, for picture tests and
+// benchmarks: the fixed projection, light 0 in eye space, two-sided lighting,
 // depth test and back-face culling.
 #pragma once
 #include <string>
