@@ -1,58 +1,44 @@
-// Geometry probes for brick tests: what a draw call emits, captured through
-// GL feedback mode on the real driver and mapped back into the coordinates
-// of the frame the call starts in, then searched for bricks, studs, tubes
-// and faces.
+// What a draw call emits on the real driver, captured in GL feedback mode
+// and mapped back into the frame the call starts in, then searched for the
+// parts of bricks by their exact sizes.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <vector>
 
-struct Vec3 {
-    double x = 0, y = 0, z = 0;
+#include "support/gl_test_context.h"
+
+struct Vec3 { double x = 0, y = 0, z = 0; };
+bool near(Vec3 a, Vec3 b, double tolerance = 2e-3);
+
+struct Probe {
+    // colour: palette index by the hue of the first corner, 6 for black, -1 for none.
+    struct Polygon { std::vector<Vec3> corners; int colour; };
+    // centre: from its front wall and the depth of 2 that every brick probed here has.
+    struct Brick { Vec3 centre; double width; int colour; };
+    // top: centre of the cap; corners: the first rim corner of each cap facet.
+    struct Stud { Vec3 top; std::vector<Vec3> corners; };
+    std::vector<Polygon> polygons;  // in the order GL emitted them
+    std::vector<Brick> bricks;
+    std::vector<Stud> studs;
+    std::vector<Vec3> tubes;  // axis at mid-height; on whole x and z wherever these tests put tubes
+    int width_at(Vec3 centre) const;  // of the brick centred there, 0 for none
 };
-Vec3 operator+(Vec3 a, Vec3 b);
-Vec3 operator-(Vec3 a, Vec3 b);
-Vec3 operator*(double s, Vec3 a);
-double dot(Vec3 a, Vec3 b);
-Vec3 cross(Vec3 a, Vec3 b);
-double length(Vec3 a);
-bool near(Vec3 a, Vec3 b, double tolerance = 1e-3);
 
-struct Triangle {
-    Vec3 p[3];      // in the caller's frame, in the order GL emitted them
-    Vec3 colour;    // lit colour of the first vertex (see capture_triangles)
-    Vec3 normal() const;  // unit; the side from which the winding is counter-clockwise
-    double area() const;
+// Runs `draw` under an orthographic view of [-64, 64] in every direction,
+// seen from above, in front and to the left, so that no face is edge-on and
+// front walls, stud caps and (unculled) tubes all show. Light 0 shines from
+// the viewer with no ambient or specular part, so a face keeps its diffuse
+// hue.
+Probe probe(const std::function<void()>& draw);
+
+// Whether face culling is on after `draw` runs with it switched on or off.
+bool culling_after(bool before, const std::function<void()>& draw);
+
+// A test with a GL context of its own (one per process).
+class GlTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_GL_CONTEXT(gl); }
+    GlTestContext gl;
 };
-
-// Every non-degenerate triangle that `draw` emits, from both sides: the
-// call runs twice, once culling back faces and once front faces, and
-// triangles drawn with culling off (seen twice) are kept once. Sets up its
-// own orthographic view, turned so that no face is seen edge-on, over
-// [-extent, extent] in every direction, and lighting that makes each
-// colour proportional to the material's diffuse colour (one white
-// directional light from the viewer, no ambient, no specular).
-std::vector<Triangle> capture_triangles(const std::function<void()>& draw, double extent = 64);
-
-// Axis-aligned bricks found by their body's front wall (a face 1.2 high
-// facing +z) paired with the back wall behind it.
-struct FoundBrick {
-    Vec3 centre;
-    double width = 0, depth = 0;
-    int colour = -1;  // palette index by hue, 6 for black, -1 for none
-};
-std::vector<FoundBrick> find_bricks(const std::vector<Triangle>& triangles);
-
-// Stud caps: fans of triangles whose two sides from the stud centre are
-// one stud radius long. Each stud once, with its facet count.
-struct FoundStud {
-    Vec3 centre;  // centre of the cap
-    int facets = 0;
-};
-std::vector<FoundStud> find_studs(const std::vector<Triangle>& triangles);
-
-// Underside tubes: the axis point half-way up each tube (side triangles
-// with a 0.96 edge along the tube).
-std::vector<Vec3> find_tubes(const std::vector<Triangle>& triangles);
-
-// Palette index whose hue matches a lit colour (6 for black), -1 if none.
-int palette_index_of(Vec3 colour);
