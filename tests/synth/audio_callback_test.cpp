@@ -34,16 +34,18 @@ TEST(AudioCallback, WritesWholeFramesOnlyAndTakesTheFirstStepAtFrameZero) {
 }
 
 TEST(AudioCallback, CommandsEchoFilterSlideAndPanShapeTheMixWhichMapsFullScaleToThree) {
-    // A sounding note adds 1.0 (10922). echo1 starts no note; c4 at frame
-    // 5292 feeds the ring 0.2 x 1; vol 50 halves it at once; the echo comes
-    // back echo_length - 1 frames after it went in (1.2 x 0.5); echo0 feeds
-    // no more; stop leaves the echo (0.2 x 0.5), which fades by 0.6 a pass.
+    // A sounding note adds 1.0 (10922), worked out by hand at these frames:
+    // echo1 starts no note (0); c4 at frame 5292 (1.0) feeds the ring 0.2 x 1;
+    // vol 50 halves it at once (0.5); the echo comes back echo_length - 1
+    // frames after it went in (1.2 x 0.5); stop at frame 21168 leaves the
+    // echo (0.2 x 0.5), which fades by 0.6 a pass (0.12 x 0.5), while echo0
+    // at step 3 fed nothing more (0 one pass after it).
     load_flat("echo1,c4,vol,50,echo0,stop,0,0,0,0,0,0,0");
     const Samples s = render(8 * step_frames);
     Samples left;
     for (int64_t f : {5291, 5292, 10584, 21167, 21168, 31751, 37044}) left.push_back(s[2 * f]);
     EXPECT_EQ(left, (Samples{0, 10922, 5461, 6553, 1092, 0, 655}));
-    load_flat("c4", 1, "100,25");  // e x 0.75 + 0.25 x the previous output
+    load_flat("c4", 1, "100,25");  // e x 0.75 + 0.25 x the previous output: 0.75, 0.9375, 0.984375
     EXPECT_EQ(render(3), (Samples{8191, 0, 10239, 0, 10751, 0}));
     load_flat("sld,1000,c4");  // 100 frames into the note: the step grew by 0.01 after each
     render(step_frames + 100);
