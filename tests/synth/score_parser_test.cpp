@@ -1,97 +1,104 @@
-// The score parser: what each kind of line stores, and how it copes with
-// text outside the language.
+// The score parser, the base waves and the instrument renderer: what each
+// kind of line stores, how text outside the language is made harmless, and
+// the rendered sounds.
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "synth_test_util.h"
 
-namespace {
-void expect_every_voice_playable() {
-    for (const Voice& v : synth.voices) {
-        ASSERT_TRUE(v.wave_buffer && v.wave_length >= 1 && v.echo_ring);
-        ASSERT_EQ(v.echo_ring_length, synth.clock.echo_length);
-    }
-}
-}  // namespace
-
 TEST(ScoreParser, TempoSetsStepAndEchoLengthsAndTemposWithoutAStepAreIgnored) {
     const std::pair<const char*, int32_t> cases[] = {
-        {"bpm:125", 5292}, {"bpm:120", 5512}, {"b p m : 3", 264600}, {"p1:c4", 5292},  // no tempo: 125 bpm
-        {"bpm:100\nbpm:2", 6615}, {"bpm:100\nbpm:-300", 6615}, {"bpm:100\nbpm", 6615},
-        {"bpm:100\nbpm:700000", 6615}, {"bpm:100\nbpm:99999999999999999999", 6615}};
+        {"bpm:125", 5292}, {"bpm:120", 5512}, {"b p m : 3", 264600}, {"p1:c4\nbpmx:100", 5292},  // no tempo line
+        {"bpm:100\nbpm:2", 6615}, {"bpm:100\nbpm:-300", 6615}, {"bpm:100\nbpm:700000", 6615}};
     for (const auto& [text, step] : cases) {
         load_score(text);
         EXPECT_EQ(synth.clock.samples_per_step, step) << text;
         EXPECT_EQ(synth.clock.echo_length, 3 * step) << text;
     }
-    // Instruments before the tempo line and a second tempo line: the rings
-    // still have the length the callback uses.
-    load_score("i1:kantti,1,1,1,1,0\nbpm:60\ni2:sini,1,1,1,1,0\nbpm:250\n");
+    // Instruments before and between tempo lines, and voices without an
+    // instrument: every voice can still be played.
+    load_score("i1:kantti,1,1,1,1,0\nbpm:60\ni2:sini,1,1,1,1,0\nbpm:250\nt1:p1\nt2:p1\nt3:p1\n");
     EXPECT_EQ(synth.clock.samples_per_step, 2646);
-    expect_every_voice_playable();
+    EXPECT_TRUE(std::ranges::all_of(synth.voices, [](const Voice& v) {
+        return v.wave_buffer && v.wave_length >= 1 && v.echo_ring && v.echo_ring_length == synth.clock.echo_length;
+    }));
 }
 
-TEST(ScoreParser, PatternTokensAreExactNamesAndCommandsTakeTheNextToken) {
-    load_score("p7: c4,C4 ,0,, echo1,echo0,stop,v o l,70,sld,-0012x,b6,c1,Echo1,x9,c7,\ta3\r\n"
-               "p2:c4,vol\np3:vol,abc,vol,99999999999\np4:c4,c4\np4:d4\n");
-    EXPECT_EQ(pattern(7), (Entries{261, 277, 0, -4, -5, -6, -7, 70, -8, -12, 1976, 32, 0, 0, 0, 0}));
-    EXPECT_EQ(pattern_steps(pattern(7)), 14);
-    EXPECT_EQ(pattern(2), (Entries{261, -7, 0}));  // a missing argument reads 0
-    EXPECT_EQ(pattern(3), (Entries{-7, 0, -7, INT32_MAX}));
-    EXPECT_EQ(pattern(4), (Entries{293}));  // redefined from its first entry on
-}
-
-TEST(ScoreParser, ListsAreCutToTheTablesWithoutSplittingACommand) {
+TEST(ScoreParser, PatternTokensAndTrackItemsAreStoredAsNamedAndListsAreCutToTheTables) {
     std::string notes, holds, items;
     for (int i = 0; i < 150; ++i) notes += "c4,", items += "p1,";
     for (int i = 0; i < 98; ++i) holds += "0,";
-    load_score("p5:" + notes + "\np6:" + holds + "vol,50,c4\nt3:" + items + "\n");
-    EXPECT_EQ(pattern(5).size(), 99u);
-    EXPECT_EQ(synth.score.pattern_table[5][99], entry_end);
-    EXPECT_EQ(pattern(6), Entries(98, 0));
-    EXPECT_EQ(track(3).size(), 99u);
-    EXPECT_EQ(synth.score.track_table[3][99], entry_end);
-}
-
-TEST(ScoreParser, TrackItemsNamePatternsFromTheirSecondCharacter) {
+    load_score("p7: c4,C4 ,0,, echo1,echo0,stop,v o l,70,sld,-0012x,b6,c1,Echo1,x9,c7,\ta3\r\n"
+               "p2:c4,vol\np3:vol,abc,vol,99999999999\np4:c4,c4\np4:d4\nt1:p7,x7,p23,p0,loop,p5\n"
+               "t2:loop,p1000,p-2,p-3,q,p999,loop\np5:" + notes + "\np6:" + holds + "vol,50,c4\nt3:" + items + "\n");
+    EXPECT_EQ(pattern(7), (Entries{261, 277, 0, -4, -5, -6, -7, 70, -8, -12, 1976, 32, 0, 0, 0, 0}));
+    // A missing argument reads 0; p4 is redefined from its first entry on.
+    EXPECT_EQ((std::vector<Entries>{pattern(2), pattern(3), pattern(4)}),
+              (std::vector<Entries>{{261, -7, 0}, {-7, 0, -7, INT32_MAX}, {293}}));
     // A leading loop would loop on nothing; items naming no pattern are skipped.
-    load_score("t1:p7,x7,p23,p0,loop,p5\nt2:loop,p1000,p-2,p-3,q,p999,loop\n");
     EXPECT_EQ(track(1), (Entries{7, 7, 23, 0, entry_loop, 5}));
     EXPECT_EQ(track(2), (Entries{0, 999, entry_loop}));
+    EXPECT_EQ(track(3).size() + pattern(5).size(), 99u + 99u);
+    EXPECT_EQ(pattern(6), Entries(98, 0));  // no room for vol and its argument
 }
 
-TEST(ScoreParser, LinesOutsideTheLanguageChangeNothing) {
-    std::string text = "#p1:c4\n  # p2:c4\np3:c4#\nx4:c4\nbpmx:10\n:::\n::p8:c4,d4\np9::c4\np1000:c4\np-1:c4\n"
+TEST(ScoreParser, CommentsUnknownKeysNumbersOutOfRangeAndLinesAfterTheThousandthChangeNothing) {
+    std::string text = "#p1:c4\n  # p2:c4\np3:c4#\nx4:c4\n:::\n::p8:c4,d4\np9::c4\np1000:c4\np-1:c4\n"
                        "t30:p1\nt-1:p1\ni30:saha,1,1,1,1,0\n";
-    for (int i = 0; i < 986; ++i) text += "\n\np10:c4\n";  // empty lines do not count
+    for (int i = 0; i < 987; ++i) text += "\n\np10:c4\n";  // empty lines do not count
     load_score(text + "p10:d4\np10:a3\n");                 // lines 1000 and 1001
-    EXPECT_EQ(synth.score.pattern_table[1][0], 0);
-    EXPECT_EQ(synth.score.pattern_table[2][0], 0);  // spaces go first: a comment too
-    EXPECT_EQ(pattern(3), Entries{0});
-    EXPECT_EQ(pattern(8), (Entries{261, 293}));
-    EXPECT_EQ(pattern(9), Entries{0});  // the list ":c4" names nothing
-    EXPECT_EQ(pattern(10), Entries{293});
-    EXPECT_EQ(synth.clock.samples_per_step, 5292);
+    for (int n : {1, 2, 4}) EXPECT_EQ(synth.score.pattern_table[n][0], 0) << n;  // spaces go first: a comment too
+    // p9's list ":c4" names nothing; only p10's 1000th line counts.
+    EXPECT_EQ((std::vector<Entries>{pattern(3), pattern(8), pattern(9), pattern(10)}),
+              (std::vector<Entries>{{0}, {261, 293}, {0}, {293}}));
     for (int32_t n = 0; n < voice_count; ++n) EXPECT_EQ(track(n), Entries{}) << n;
-    expect_every_voice_playable();
 }
 
-TEST(ScoreParser, InstrumentLinesSetLengthPanFilterAndWave) {
+TEST(BaseWaves, HaveTheirShapesAndNoiseTakesTheFirst44100RandValues) {
+    std::srand(1);  // the unseeded sequence
+    std::vector<int> r(noise_length + 1);
+    for (int& x : r) x = std::rand();
+    load_score("");
+    const FixedTables& w = synth.fixed;
+    EXPECT_EQ((std::vector<float>{w.square[83], w.square[84], w.saw[0], w.saw[83], w.saw[84], w.saw[167], w.sine[42]}),
+              (std::vector<float>{-1, 1, 0, 83.0f / 84, -1, -1.0f / 84, 1}));
+    EXPECT_NEAR(w.sine[84], 0.0f, 1e-6f);
+    for (int j = 0; j < noise_length; ++j) ASSERT_EQ(w.noise[j], (r[j] % 2000 - 1000) / 1000.0f) << j;
+    EXPECT_EQ(std::rand(), r[noise_length]);  // later start-up steps continue the sequence
+}
+
+TEST(Instruments, LinesSetLengthPanFilterAndWaveAndTheEnvelopeRampsDecaysSustainsAndEndsInSilence) {
+    const Voice* v = synth.voices;
     load_score("i3:sini,1,12,10,4000,0,-70,50,90\ni4:saha,2,3,4,5,6\ni5:saha,2,3,4,5,6,7,8\ni6:kantti,5\n"
                "i7:kohina,1,0,200,1,0\ni8:bogus,1,0,200,1,0\n");
-    EXPECT_EQ(synth.voices[3].wave_length, 4024);
-    EXPECT_FLOAT_EQ(synth.voices[3].pan, 0.5f);
-    EXPECT_FLOAT_EQ(synth.voices[3].lowpass, 0.9f);
-    EXPECT_EQ(synth.voices[4].wave_length, 15);
-    EXPECT_FLOAT_EQ(synth.voices[4].pan, 0.75f);  // even voices default to the left
-    EXPECT_FLOAT_EQ(synth.voices[5].pan, 0.08f);
-    EXPECT_FLOAT_EQ(synth.voices[5].lowpass, 0.0f);
-    EXPECT_EQ(synth.voices[6].wave_length, 6);  // missing numbers read 0
-    EXPECT_FLOAT_EQ(synth.voices[1].pan, 0.25f);
+    // Even voices default to the left; missing numbers read 0.
+    EXPECT_EQ((Entries{v[3].wave_length, v[4].wave_length, v[6].wave_length}), (Entries{4024, 15, 6}));
+    EXPECT_EQ((std::vector<float>{v[1].pan, v[3].pan, v[3].lowpass, v[4].pan, v[5].pan, v[5].lowpass}),
+              (std::vector<float>{0.25f, 0.5f, 0.9f, 0.75f, 0.08f, 0.0f}));
     // An unknown wave word repeats the previous line's wave; before any, square.
-    for (int j = 1; j < 168; ++j) ASSERT_EQ(synth.voices[8].wave_buffer[j], synth.fixed.noise[j]) << j;
+    for (int j = 1; j < 168; ++j) ASSERT_EQ(v[8].wave_buffer[j], synth.fixed.noise[j]) << j;
     load_score("i1:Saha,1,0,200,1,0\n");
-    for (int j = 1; j < 168; ++j) ASSERT_EQ(synth.voices[1].wave_buffer[j], synth.fixed.square[j]) << j;
-    expect_every_voice_playable();
-    parse_score(nullptr);
-    expect_every_voice_playable();
+    for (int j = 1; j < 168; ++j) ASSERT_EQ(v[1].wave_buffer[j], synth.fixed.square[j]) << j;
+    // The song's instrument 5 (a 1, b 30, c 20, d 20) on a saw ring-modulated
+    // at 0.1 cycle per 168 samples: level 0, 1, then down by 1 per sample to
+    // -29, held, released to 0 in 20 samples; the last sample stays 0.
+    load_song();
+    ASSERT_EQ(v[5].wave_length, 72);
+    for (int j = 1; j <= 70; ++j) {
+        const double level = j <= 50 ? std::max(2.0 - j, -29.0) : -29 + 1.45 * (j - 51);
+        ASSERT_NEAR(v[5].wave_buffer[j] / (synth.fixed.saw[j] * std::sin(j * 0.2 * M_PI / 168)), level, 0.01) << j;
+    }
+    EXPECT_EQ(v[5].wave_buffer[71], 0.0f);
+    render_instrument(1, wave_square, 0, 2, 3, 0, 0, 0);                    // zero attack and release: a sample each
+    render_instrument(2, wave_saw, -5, -1, 7, -100, 0, 0);                  // negative lengths count as 0
+    render_instrument(3, wave_square, 1, 0, 2000000000, 2000000000, 0, 0);  // cut to the limit
+    EXPECT_EQ((Entries{v[1].wave_length, v[2].wave_length, v[3].wave_length}), (Entries{6, 8, (1 << 20) + 1}));
+    EXPECT_EQ(v[3].wave_buffer[max_instrument_samples], 0.0f);
+    // f = -2000: the read increment falls through 0 at sample 84, the read
+    // position below 0 near sample 168, and on to about -4900 by sample 1000.
+    render_instrument(10, wave_square, 1, 0, 1000, 1, 0, -2000);
+    render_instrument(11, wave_noise, 1, 0, 100000, 1, 300, -2000000000);
+    for (int j = 1; j <= 1000; ++j) ASSERT_EQ(std::fabs(v[10].wave_buffer[j]), 1.0f) << j;
+    for (int j = 0; j < v[11].wave_length; ++j) ASSERT_LE(std::fabs(v[11].wave_buffer[j]), 1.0f) << j;
 }
