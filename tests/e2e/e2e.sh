@@ -75,6 +75,16 @@ same_audio_as_capture() {
   cmp -n "$size" <(tail -c +$((offset + 1)) "$raw") <(tail -c +45 "$wav") || fail "the demo's audio differs from the capture"
 }
 
+# Fails unless $1 is a 44.1 kHz 16-bit stereo PCM WAV holding exactly the
+# song's 6,181,056 frames.
+song_wav_header_ok() {
+  local data=$((6181056 * 4)) expected
+  le32() { printf '%02x%02x%02x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+  expected="52494646$(le32 $((data + 36)))57415645666d7420$(le32 16)0100""0200$(le32 44100)$(le32 176400)""04001000""64617461$(le32 $data)"
+  [ "$(od -A n -t x1 -N 44 "$1" | tr -d ' \n')" = "$expected" ] || fail "unexpected WAV header in $1"
+  [ "$(stat -c %s "$1")" = $((data + 44)) ] || fail "$1 is not 44 + $data bytes long"
+}
+
 case "$case_name" in
   window_is_640x480_and_titled)
     start -w
@@ -171,6 +181,7 @@ case "$case_name" in
     # byte for byte the start of the song that tumbo-capture renders.
     dir=$(mktemp -d)
     "$(dirname "$tumbo")/tumbo-capture" --wav "$dir/song.wav" || fail "tumbo-capture failed"
+    song_wav_header_ok "$dir/song.wav"
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$dir/demo.raw" start -w
     sleep 3
     stop
