@@ -37,7 +37,7 @@ bool open_audio_device() {
     want.samples = 4096;        // frames per callback buffer
     want.callback = audio_callback;
     want.userdata = nullptr;
-    // No obtained spec: SDL converts to the hardware format if it differs.
+    // No obtained format: SDL converts to the hardware format if it differs.
     if (SDL_OpenAudio(&want, nullptr) < 0) {
         std::fprintf(stderr,
                      "tumbo: cannot open the audio device: %s (to run without sound, set SDL_AUDIODRIVER=dummy)\n",
