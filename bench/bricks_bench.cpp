@@ -29,18 +29,7 @@ void BM_CompileStartupLists(benchmark::State& state) {
     context();
     for (auto _ : state) {
         glDisable(GL_CULL_FACE);
-        build_shape_lists();
-        build_floor_list();
-        glEnable(GL_LIGHTING);
-        glShadeModel(GL_SMOOTH);
-        glCullFace(GL_BACK);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_LIGHT0);
-        glEnable(GL_DEPTH_TEST);
-        build_spiral_lists();
-        build_arc_list();
-        build_glyph_index();
-        build_brick_lists();
+        build_startup_lists();
         glFinish();
         state.PauseTiming();
         // Five names from the start of each family's range covers it; names

@@ -157,3 +157,24 @@ void build_brick_lists() {
     compile(brick_lists[3], [] { draw_brick(2, 2, 5, 0, 0.0f, 0.0f, 0.0f); });
     compile(brick_lists[4], [] { draw_brick(42, 42, 4, 0, 1.0f, 0.1f, 0.0f); });
 }
+
+void set_global_gl_state() {
+    glEnable(GL_LIGHTING);
+    glShadeModel(GL_SMOOTH);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void build_startup_lists() {
+    build_shape_lists();
+    build_floor_list();
+    // Between the two: the lists above are recorded with culling off, the
+    // ones below with it on (draw_brick reads the switch while compiling).
+    set_global_gl_state();
+    build_spiral_lists();
+    build_arc_list();
+    build_glyph_index();
+    build_brick_lists();
+}

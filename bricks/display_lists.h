@@ -2,8 +2,8 @@
 // not change during the show. Scene effects only replay them.
 //
 // Thread: the main (render) thread, with the GL context current, before the
-// audio is unpaused. The start-up sequence (core/startup.cpp) calls the
-// builders in this order, and the order matters:
+// audio is unpaused. build_startup_lists() runs the builders in this
+// order, and the order matters:
 //   build_shape_lists, build_floor_list,
 //   [global GL state: lighting, smooth shading, cull face back, culling on,
 //    light 0, depth test],
@@ -43,6 +43,13 @@ constexpr int floor_grid_side = 40;     // 40x40 cells, one layer
 void fill_shape_grid(int box, int8_t* grid);
 // The ring, then ten cells from ten pairs of rand() calls.
 void fill_floor_grid(int8_t* grid);
+
+// Every start-up list, with the global GL state step in its place.
+void build_startup_lists();
+
+// The global GL state the show runs with: lighting, smooth shading, back
+// faces culled, culling on, light 0, depth test.
+void set_global_gl_state();
 
 void build_shape_lists();
 void build_floor_list();

@@ -16,17 +16,6 @@ namespace {
 // putenv keeps a pointer to its argument, so the storage must outlive the
 // process's use of the environment: static, never freed.
 char fsaa_request[] = "__GL_FSAA_MODE=4";
-
-// The global GL state that the later start-up lists are compiled under: the
-// brick builder reads the culling switch while a list is being compiled.
-void set_global_gl_state() {
-    glEnable(GL_LIGHTING);
-    glShadeModel(GL_SMOOTH);
-    glCullFace(GL_BACK);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_DEPTH_TEST);
-}
 }  // namespace
 
 bool open_audio_device() {
@@ -82,14 +71,10 @@ bool create_window(const Options& options, uint32_t extra_flags) {
 
 void build_gl_content() {
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+    // toy_figure, then blocky_figure; then the lists, with the global GL
+    // state step between the floor list and the spiral lists.
     decode_figures();
-    build_shape_lists();
-    build_floor_list();
-    set_global_gl_state();
-    build_spiral_lists();
-    build_arc_list();
-    build_glyph_index();
-    build_brick_lists();
+    build_startup_lists();
 }
 
 void shutdown_window() {

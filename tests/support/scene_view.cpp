@@ -2,6 +2,8 @@
 
 #include <SDL_opengl.h>
 
+#include "bricks/display_lists.h"
+
 void begin_scene_frame(const GlTestContext& context, float grey, float light_x, float light_y, float light_z) {
     glViewport(0, 0, context.width(), context.height());
     glClearColor(grey, grey, grey, 1.0f);
@@ -13,12 +15,7 @@ void begin_scene_frame(const GlTestContext& context, float grey, float light_x, 
     glLoadIdentity();
 
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
-    glEnable(GL_LIGHTING);
-    glShadeModel(GL_SMOOTH);
-    glCullFace(GL_BACK);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_DEPTH_TEST);
+    set_global_gl_state();
     const GLfloat white[] = {1, 1, 1, 1};
     const GLfloat ambient[] = {0.3f, 0.3f, 0.3f, 1};
     const GLfloat position[] = {light_x, light_y, light_z, 1};
