@@ -26,15 +26,22 @@ RingPoint ring_point(int k, int n) {
 // One stud standing on the body top at the current origin: a faceted side
 // (normals pointing at the facet corners, so it shades like a cylinder) and
 // a flat cap.
-void draw_stud(int n) {
+// The faceted wall of a stud or tube: one quad strip of n facets around the
+// local y axis, from y = top down to y = bottom, normals pointing outwards at
+// the facet corners.
+void draw_ring_wall(int n, float radius, float top, float bottom) {
     glBegin(GL_QUAD_STRIP);
     for (int k = 0; k <= n; ++k) {
         const RingPoint p = ring_point(k, n);
         glNormal3f(p.sin, 0.0f, p.cos);
-        glVertex3f(stud_radius * p.sin, stud_top, stud_radius * p.cos);
-        glVertex3f(stud_radius * p.sin, body_height, stud_radius * p.cos);
+        glVertex3f(radius * p.sin, top, radius * p.cos);
+        glVertex3f(radius * p.sin, bottom, radius * p.cos);
     }
     glEnd();
+}
+
+void draw_stud(int n) {
+    draw_ring_wall(n, stud_radius, stud_top, body_height);
 
     glNormal3f(0.0f, 1.0f, 0.0f);
     glBegin(GL_TRIANGLE_FAN);
@@ -104,16 +111,7 @@ void draw_rim_and_hollow(float w, float d) {
 
 // One open tube from the rim plane's wall height up to the ceiling, at the
 // current origin. No caps; culling is off so its inside shows too.
-void draw_tube(int n) {
-    glBegin(GL_QUAD_STRIP);
-    for (int k = 0; k <= n; ++k) {
-        const RingPoint p = ring_point(k, n);
-        glNormal3f(p.sin, 0.0f, p.cos);
-        glVertex3f(tube_radius * p.sin, hollow_ceiling, tube_radius * p.cos);
-        glVertex3f(tube_radius * p.sin, wall, tube_radius * p.cos);
-    }
-    glEnd();
-}
+void draw_tube(int n) { draw_ring_wall(n, tube_radius, hollow_ceiling, wall); }
 
 }  // namespace
 
