@@ -1,4 +1,4 @@
-#include "tools/wav_writer.h"
+#include "capture/wav_writer.h"
 
 namespace {
 constexpr int32_t channels = 2;

@@ -1,0 +1,59 @@
+// tumbo-capture: renders the show offline, with no display and no audio
+// device, on a virtual clock. The second program we ship.
+//
+//   tumbo-capture --wav FILE       the song as a 44.1 kHz 16-bit stereo WAV
+//   tumbo-capture --frames DIR     the show as PNG frames
+//   tumbo-capture --video FILE     the show as an H.264/AAC MP4 (through ffmpeg)
+//   tumbo-capture --check-score FILE   only report what the parser cannot use
+//   common options: --fps N, --size WxH, --from S, --to S, --score FILE
+//
+// Threads: one. The capture calls audio_callback itself (the audio thread's
+// role) and draws every frame (the main thread's role), so nothing crosses
+// threads.
+//
+// The command line is parsed by a pure function into a CaptureRequest; each
+// mode is one function that takes the request and returns the exit status.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Exit statuses of the capture tool.
+constexpr int capture_ok = 0;
+constexpr int capture_failed = 1;     // the work itself failed (I/O, GL, ...)
+constexpr int capture_bad_usage = 2;  // the command line cannot be honoured
+
+enum class CaptureMode { none, help, wav, frames, video, check_score };
+
+// What the command line asked for. Times are seconds from the start of the
+// song; a negative `to_seconds` means "to the end of the show".
+struct CaptureRequest {
+    CaptureMode mode = CaptureMode::none;
+    std::string output;      // file or folder the mode writes (or the score to check)
+    std::string score_path;  // --score: a score file instead of the embedded one; empty = embedded
+    int32_t fps = 60;        // frames per second of the virtual clock
+    int32_t width = 640;     // pixels
+    int32_t height = 480;    // pixels
+    double from_seconds = 0;
+    double to_seconds = -1;
+    bool fps_given = false, size_given = false, range_given = false;
+};
+
+// Largest picture the capture accepts on either side, in pixels; the GL
+// driver may refuse less (checked when the context exists).
+constexpr int32_t max_capture_side = 8192;
+// Frame rates the virtual clock accepts for frames.
+constexpr int32_t min_capture_fps = 1;
+constexpr int32_t max_capture_fps = 1000;
+
+// Parses argv into `request`. On an error returns false and sets `error` to
+// one line (without the program name). Checks everything that needs no
+// rendering: a known mode with its argument, numbers in range, --from
+// before --to. Pure.
+bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& request, std::string& error);
+
+// The usage text, every mode with an example.
+const char* capture_usage();
+
+// --- modes; each returns an exit status and prints its own errors ---
+int capture_wav(const CaptureRequest& request);
+int capture_frames(const CaptureRequest& request);
