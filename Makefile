@@ -1,64 +1,77 @@
-# Set-up and entry points. `make run` builds and starts the demo; `make test`
-# builds and runs every test. Both install missing Debian packages when run
-# as root and print the apt-get line to run otherwise.
+# Entry points for people who have make; `./tumbo.sh run` and `./tumbo.sh
+# test` do the same without it (and install make itself). `make run` builds
+# and starts the demo; `make test` builds and runs every test. Both first
+# check the Debian packages they need (tools/ensure-packages has the lists):
+# as root they install what is missing, otherwise they print the apt-get line
+# to run and stop.
 
 BUILD     ?= build
 JOBS      ?= $(shell nproc)
 ARGS      ?= -w
 XVFB      := xvfb-run -a -s "-screen 0 1280x1024x24"
+# No test found is a failure, never a quiet pass.
+CTEST     := ctest --output-on-failure --no-tests=error -j$(JOBS)
+# TUMBO_WERROR=ON in the environment (CI sets it) makes every compiler warning
+# an error; unset, a build folder keeps what it was configured with.
+CMAKE_ARGS := $(if $(TUMBO_WERROR),-DCMAKE_COMPILE_WARNING_AS_ERROR=$(TUMBO_WERROR))
 
-# Build, run and test dependencies (Debian 12 package names).
-PACKAGES_BUILD := cmake make g++ pkg-config libsdl2-dev libgl-dev libgl1-mesa-dri libx11-dev \
-                  libpng-dev zlib1g-dev
-PACKAGES_TEST  := libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils openbox \
-                  clang libclang-rt-14-dev
-
-.PHONY: all deps-build deps-test build run test unit-tests fuzz sanitize bench clean
+.PHONY: all deps-build deps-test build build-all run test unit-tests fuzz sanitize bench clean
 
 all: build
 
 deps-build:
-	@./tools/ensure-packages $(PACKAGES_BUILD)
+	@./tools/ensure-packages run
 
 deps-test:
-	@./tools/ensure-packages $(PACKAGES_BUILD) $(PACKAGES_TEST)
+	@./tools/ensure-packages test
 
+# A build folder made by the run path has the tests and benchmarks switched
+# off, since they need the test packages; build-all switches them on in the
+# same folder.
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DTUMBO_TESTS=OFF -DTUMBO_BENCH=OFF $(CMAKE_ARGS)
 
+# The programs only (tumbo, the tumbow link, tumbo-capture), whatever else the
+# folder is configured for.
 build: deps-build $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j$(JOBS)
+	cmake --build $(BUILD) -j$(JOBS) --target tumbo tumbo-capture
 
 run: build
 	./$(BUILD)/tumbo $(ARGS)
 
+# Everything: programs, tests and benchmarks.
+build-all: deps-test
+	cmake -S . -B $(BUILD) -DTUMBO_TESTS=ON -DTUMBO_BENCH=ON $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j$(JOBS)
+
 # Every test: unit, GL and end-to-end tests under Xvfb, then a short run of
 # each fuzzer.
 test: deps-test
-	$(MAKE) --no-print-directory build
+	$(MAKE) --no-print-directory build-all
 	$(MAKE) --no-print-directory unit-tests
 	$(MAKE) --no-print-directory fuzz
 
 unit-tests:
-	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) --timeout 600
+	$(XVFB) $(CTEST) --test-dir $(BUILD) --timeout 600
 
 # libFuzzer targets, built with clang, ASan and UBSan into build/fuzz.
 fuzz: deps-test
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTUMBO_FUZZ=ON -DTUMBO_TESTS=OFF -DTUMBO_BENCH=OFF
+	  -DTUMBO_FUZZ=ON -DTUMBO_TESTS=OFF -DTUMBO_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(BUILD)/fuzz -j$(JOBS)
-	ctest --test-dir $(BUILD)/fuzz --output-on-failure -j$(JOBS)
+	$(CTEST) --test-dir $(BUILD)/fuzz
 
 # The whole test suite built with ASan and UBSan into build/sanitize. Leaks
 # inside system libraries (tests/lsan.supp) are not reported.
 sanitize: deps-test
-	cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DTUMBO_SANITIZE=ON -DTUMBO_BENCH=OFF
+	cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DTUMBO_SANITIZE=ON -DTUMBO_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(BUILD)/sanitize -j$(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
-	  $(XVFB) ctest --test-dir $(BUILD)/sanitize --output-on-failure -j$(JOBS) --timeout 1200
+	  $(XVFB) $(CTEST) --test-dir $(BUILD)/sanitize --timeout 1200
 
-bench: build
-	cmake --build $(BUILD) -j$(JOBS) --target benchmarks
+# Benchmarks are built with everything else; run them from $(BUILD)/bench
+# (BENCHMARKS.md).
+bench: build-all
 
 clean:
 	rm -rf $(BUILD)

@@ -40,9 +40,10 @@ constexpr int exit_no_window = 2;  // window or GL context creation failed
 
 // --- start-up steps, in the order run_demo() calls them ---
 
-// Opens the audio device paused with audio_callback (44100 Hz, S16LSB,
-// stereo, 4096-frame buffers). On failure prints one line to stderr and
-// returns false.
+// Opens the audio device paused with audio_callback, in the synthesizer's
+// format: sample_rate Hz (synth/synth_state.h), S16LSB, stereo, buffers of
+// audio_buffer_frames frames (synth/audio_driver.h). On failure prints one
+// line to stderr and returns false.
 bool open_audio_device();
 
 // Sets __GL_FSAA_MODE=4 when antialiasing is requested and the variable is
@@ -62,7 +63,8 @@ void build_gl_content();
 
 // Draws one frame without swapping: clear, fixed projection, clocks from
 // get_ticks(), the timeline. Returns the song_bar value the timeline last
-// tested; the loop ends when it is above 72.
+// tested; the loop ends when it is above last_song_bar
+// (synth/audio_driver.h).
 int32_t draw_frame();
 
 // Handles one event (quit, click, Escape, F, resize).

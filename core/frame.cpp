@@ -3,15 +3,15 @@
 #include <SDL_opengl.h>
 
 #include "core/demo.h"
+#include "core/projection.h"
 #include "core/ticks.h"
 #include "core/timeline.h"
 #include "core/viewport.h"
+#include "synth/audio_driver.h"
 
 SceneClocks scene_clocks;
 
 namespace {
-constexpr int32_t last_bar = 72;  // the loop ends on the first frame that sees a later bar
-
 void update_clocks() {
     // First frame: clock A starts now. Clock B counts from tick 0 until a
     // scene sets its mark.
@@ -24,11 +24,7 @@ void update_clocks() {
 int32_t draw_frame() {
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-1, 1, -0.75, 0.75, 1, 10000);  // 4:3, near plane 1, far 10000
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    load_show_projection();
     update_clocks();
     return run_timeline();
 }
@@ -65,7 +61,8 @@ void handle_event(const SDL_Event& event) {
 
 void frame_loop() {
     for (;;) {
-        demo.quit_requested = draw_frame() > last_bar;
+        // The show ends on the first frame that sees a bar after the last.
+        demo.quit_requested = draw_frame() > last_song_bar;
         SDL_GL_SwapWindow(demo.window);
         // Drain the whole queue, even after a quit event.
         SDL_Event event;

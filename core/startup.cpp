@@ -8,7 +8,9 @@
 #include "bricks/display_lists.h"
 #include "core/demo.h"
 #include "mesh/figures.h"
+#include "synth/audio_driver.h"
 #include "synth/synth.h"
+#include "synth/synth_state.h"
 
 DemoState demo;
 
@@ -20,10 +22,10 @@ char fsaa_request[] = "__GL_FSAA_MODE=4";
 
 bool open_audio_device() {
     SDL_AudioSpec want{};
-    want.freq = 44100;          // Hz
+    want.freq = sample_rate;              // Hz
     want.format = AUDIO_S16LSB;
-    want.channels = 2;          // interleaved left, right
-    want.samples = 4096;        // frames per callback buffer
+    want.channels = 2;                    // interleaved left, right
+    want.samples = audio_buffer_frames;   // frames per callback buffer
     want.callback = audio_callback;
     want.userdata = nullptr;
     // No obtained format: SDL converts to the hardware format if it differs.

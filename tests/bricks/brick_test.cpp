@@ -51,8 +51,10 @@ TEST_F(Brick, CullingEndsOnWithoutUndersideAndAsFoundWithOne) {
 
 TEST_F(Brick, InvalidSizesAndSegmentCountsDrawNothingAndLeaveCullingAlone) {
     glDisable(GL_CULL_FACE);
-    for (auto [w, d, s, u] : {std::array{0, 2, 4, 4}, {2, -1, 4, 0}, {2, 2, -1, 4}, {2, 2, 4, -6}})
-        EXPECT_TRUE(capture_polygons([&] { draw_brick(w, d, s, u, 1, 0, 0); }).empty()) << w << d << s << u;
+    // Width, depth, segments, underside segments.
+    for (const auto& b : {std::array{0, 2, 4, 4}, {2, -1, 4, 0}, {2, 2, -1, 4}, {2, 2, 4, -6}})
+        EXPECT_TRUE(capture_polygons([&] { draw_brick(b[0], b[1], b[2], b[3], 1, 0, 0); }).empty())
+            << b[0] << " " << b[1] << " " << b[2] << " " << b[3];
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 }
 

@@ -3,16 +3,13 @@
 #include <SDL_opengl.h>
 
 #include "bricks/display_lists.h"
+#include "core/projection.h"
 
 void begin_scene_frame(const GlTestContext& context, float grey, float light_x, float light_y, float light_z) {
     glViewport(0, 0, context.width(), context.height());
     glClearColor(grey, grey, grey, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-1, 1, -0.75, 0.75, 1, 10000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    load_show_projection();
 
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
     set_global_gl_state();
