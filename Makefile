@@ -25,15 +25,12 @@ deps-build:
 deps-test:
 	@./tools/ensure-packages test
 
-# A build folder made by the run path has the tests and benchmarks switched
-# off, since they need the test packages; build-all switches them on in the
-# same folder.
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DTUMBO_TESTS=OFF -DTUMBO_BENCH=OFF $(CMAKE_ARGS)
-
 # The programs only (tumbo, the tumbow link, tumbo-capture), whatever else the
-# folder is configured for.
-build: deps-build $(BUILD)/CMakeCache.txt
+# folder is configured for. A build folder made here has the tests and
+# benchmarks switched off, since they need the test packages; build-all
+# switches them on in the same folder.
+build: deps-build
+	cmake -S . -B $(BUILD) $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DTUMBO_TESTS=OFF -DTUMBO_BENCH=OFF) $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j$(JOBS) --target tumbo tumbo-capture
 
 run: build
