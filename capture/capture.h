@@ -57,3 +57,6 @@ const char* capture_usage();
 // --- modes; each returns an exit status and prints its own errors ---
 int capture_wav(const CaptureRequest& request);
 int capture_frames(const CaptureRequest& request);
+// Parses the score file `output` and prints every problem; capture_failed
+// when there was any or the file cannot be read (capture/score.cpp).
+int capture_check_score(const CaptureRequest& request);
