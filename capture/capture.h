@@ -69,3 +69,6 @@ FrameRange capture_frame_range(const CaptureRequest& request);
 // --- modes; each returns an exit status and prints its own errors ---
 int capture_wav(const CaptureRequest& request);
 int capture_frames(const CaptureRequest& request);
+// Parses the score file `output` and prints every problem; capture_failed
+// when there was any or the file cannot be read (capture/score.cpp).
+int capture_check_score(const CaptureRequest& request);

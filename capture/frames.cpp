@@ -12,6 +12,7 @@
 
 #include "capture/capture.h"
 #include "capture/png_writer.h"
+#include "capture/score.h"
 #include "capture/show_driver.h"
 #include "core/timeline.h"
 
@@ -44,6 +45,7 @@ int capture_frames(const CaptureRequest& request) {
     config.fps = request.fps;
     config.width = request.width;
     config.height = request.height;
+    config.load_score = [&request] { return load_capture_score(request) >= 0; };
     ShowDriver driver;
     if (!start_show_driver(driver, config, error)) {
         std::fprintf(stderr, "tumbo-capture: %s\n", error.c_str());

@@ -112,13 +112,13 @@ bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::
     // The live program's order from here: synthesizer, score, window,
     // GL content. The rand() sequence that the floor list continues depends
     // on it.
-    init_synth();
     if (config.load_score) {
         if (!config.load_score()) {
             error = "cannot load the score";
             return false;
         }
     } else {
+        init_synth();  // once only: the noise table takes the first 44100 rand() values
         parse_score();
     }
     Options options;

@@ -30,8 +30,10 @@
 struct ShowDriverConfig {
     int32_t fps = 60;
     int32_t width = 640, height = 480;  // pixels of the picture read back
-    // Parses the score after init_synth; returns false (with its own
-    // message printed) when it cannot. Empty: the embedded score.
+    // Puts the synthesizer into its start state and parses the score (in
+    // place of init_synth and parse_score of the embedded one); returns
+    // false, with its own message printed, when it cannot. Empty: the
+    // embedded score.
     std::function<bool()> load_score;
 };
 
