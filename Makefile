@@ -36,10 +36,10 @@ build: deps-build
 run: build
 	./$(BUILD)/tumbo $(ARGS)
 
-# Everything: programs, tests and benchmarks.
+# Everything: programs, tests and every benchmark.
 build-all: deps-test
 	cmake -S . -B $(BUILD) -DTUMBO_TESTS=ON -DTUMBO_BENCH=ON $(CMAKE_ARGS)
-	cmake --build $(BUILD) -j$(JOBS)
+	cmake --build $(BUILD) -j$(JOBS) --target all benchmarks
 
 # Every test: unit, GL and end-to-end tests under Xvfb, then a short run of
 # each fuzzer.
@@ -66,8 +66,7 @@ sanitize: deps-test
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  $(XVFB) $(CTEST) --test-dir $(BUILD)/sanitize --timeout 1200
 
-# Benchmarks are built with everything else; run them from $(BUILD)/bench
-# (BENCHMARKS.md).
+# Run the benchmarks from $(BUILD)/bench (BENCHMARKS.md).
 bench: build-all
 
 clean:

@@ -54,6 +54,21 @@ bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& reque
 // The usage text, every mode with an example.
 const char* capture_usage();
 
+// The frames a request covers, [first, end) in frame indices at its fps:
+// from --from up to (not including) --to, or to the frame that ends the
+// show. Invalid (with a one-line reason) when the range starts after the
+// show, ends after it, or holds no frame. Needs the score parsed (the
+// show's length follows its tempo).
+struct FrameRange {
+    bool valid = false;
+    std::string error;
+    int64_t first = 0, end = 0;
+};
+FrameRange capture_frame_range(const CaptureRequest& request);
+
 // --- modes; each returns an exit status and prints its own errors ---
 int capture_wav(const CaptureRequest& request);
 int capture_frames(const CaptureRequest& request);
+// Parses the score file `output` and prints every problem; capture_failed
+// when there was any or the file cannot be read (capture/score.cpp).
+int capture_check_score(const CaptureRequest& request);

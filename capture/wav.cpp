@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "capture/capture.h"
+#include "capture/score.h"
 #include "capture/wav_writer.h"
 #include "synth/audio_driver.h"
 #include "synth/synth.h"
 #include "synth/synth_state.h"
 
 int capture_wav(const CaptureRequest& request) {
-    init_synth();
-    parse_score();
+    if (load_capture_score(request) < 0) return capture_failed;
     const int64_t frames = frames_through_bar(last_song_bar);
     std::FILE* file = std::fopen(request.output.c_str(), "wb");
     if (!file) {

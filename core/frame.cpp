@@ -2,7 +2,11 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <chrono>
+#include <thread>
+
 #include "core/demo.h"
+#include "core/frame_pacer.h"
 #include "core/projection.h"
 #include "core/ticks.h"
 #include "core/timeline.h"
@@ -60,6 +64,11 @@ void handle_event(const SDL_Event& event) {
 }
 
 void frame_loop() {
+    FramePacer pacer;
+    SDL_DisplayMode mode{};
+    if (demo.window && SDL_GetWindowDisplayMode(demo.window, &mode) == 0) set_refresh_rate(pacer, mode.refresh_rate);
+    using steady = std::chrono::steady_clock;
+    const steady::time_point origin = steady::now();
     for (;;) {
         // The show ends on the first frame that sees a bar after the last.
         demo.quit_requested = draw_frame() > last_song_bar;
@@ -68,5 +77,8 @@ void frame_loop() {
         SDL_Event event;
         while (SDL_PollEvent(&event)) handle_event(event);
         if (demo.quit_requested) return;
+        const double now = std::chrono::duration<double>(steady::now() - origin).count();
+        const double sleep = pace_frame(pacer, now);
+        if (sleep > 0) std::this_thread::sleep_for(std::chrono::duration<double>(sleep));
     }
 }

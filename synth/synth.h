@@ -27,6 +27,8 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Bar (16 steps) of the last step boundary rendered: 0 through the first 16
 // steps, then one more every 16 steps. Written by the audio thread at the end
@@ -47,13 +49,24 @@ void init_synth();
 // storage first, because the parser edits its text. Returns 0.
 int parse_score();
 
+// Something in a score that the parser could not use as written, for the
+// person who wrote it: the line (1-based, counting every line feed, so empty
+// and comment lines count too) and what was done instead, in words.
+struct ScoreProblem {
+    int32_t line;
+    std::string reason;
+};
+
 // Parses `text`, a writable NUL-terminated score, editing it in place
 // (spaces and carriage returns are squeezed out, lines and lists are cut
 // with NULs). Any text is accepted: what the score language does not define
 // is ignored or clamped so that every table access stays in bounds, and
 // afterwards every voice has a wave buffer and an echo ring of the song's
 // echo length. Returns 0. Main thread, after init_synth, device paused.
-int parse_score(char* text);
+// When `problems` is given, each thing ignored, cut, read differently or
+// left silent is appended to it, in line order; what is stored does not
+// depend on it. The program passes none; the capture tool does.
+int parse_score(char* text, std::vector<ScoreProblem>* problems = nullptr);
 
 // Renders instrument `voice` (0..29) into its wave buffer from base wave
 // `wave_type` (0 square, 1 sine, 2 saw, 3 noise) and the instrument line's

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "synth_test_util.h"
 
@@ -101,4 +102,52 @@ TEST(Instruments, LinesSetLengthPanFilterAndWaveAndTheEnvelopeRampsDecaysSustain
     render_instrument(11, wave_noise, 1, 0, 100000, 1, 300, -2000000000);
     for (int j = 1; j <= 1000; ++j) ASSERT_EQ(std::fabs(v[10].wave_buffer[j]), 1.0f) << j;
     for (int j = 0; j < v[11].wave_length; ++j) ASSERT_LE(std::fabs(v[11].wave_buffer[j]), 1.0f) << j;
+}
+
+TEST(ScoreParser, ProblemsAreListedWithTheirLinesAndStoreExactlyWhatParsingWithoutAListStores) {
+    std::string long_pattern = "p5:";
+    for (int i = 0; i < 100; ++i) long_pattern += "c4,";
+    const std::string text = "bpm:125\n\n# a comment\ni1:saw,1,2\ni2:saha,1,1,1,1,0,0,50,9,4\nx3:c4\n:::\n"
+                             "p1:c4,c#4,h4,0,vol,abc,sld\np1000:c4\n" + long_pattern + "\nt1:loop,p1,p2,7,p1001\n"
+                             "t3:p1\ni-1:sini,1,1,1,1,0\nbpm:2\ni4:sini,-5,1,1,2000000,0\nt0:p1\n";
+    std::vector<ScoreProblem> problems;
+    std::string copy = text;
+    std::srand(1);
+    init_synth();
+    parse_score(copy.data(), &problems);
+    // Everything the parser fills, kept before parsing the same text again without a list.
+    const ScoreTables tables = synth.score;
+    const SongClock clock = synth.clock;
+    std::vector<std::vector<float>> waves;
+    for (const Voice& v : synth.voices) waves.emplace_back(v.wave_buffer, v.wave_buffer + v.wave_length);
+    load_score(text);
+    EXPECT_EQ(std::memcmp(&tables, &synth.score, sizeof tables), 0);
+    EXPECT_EQ(std::tuple(clock.samples_per_step, clock.echo_length),
+              std::tuple(synth.clock.samples_per_step, synth.clock.echo_length));
+    for (int32_t n = 0; n < voice_count; ++n) {
+        const Voice& v = synth.voices[n];
+        EXPECT_EQ(waves[n], std::vector<float>(v.wave_buffer, v.wave_buffer + v.wave_length)) << n;
+    }
+    const std::pair<int32_t, const char*> expected[] = {
+        {4, "unknown wave 'saw'"}, {4, "the 3 missing read 0"}, {5, "at most 8 numbers"}, {6, "unknown key 'x3'"},
+        {7, "no key"}, {8, "unknown token 'c#4'"}, {8, "unknown token 'h4'"}, {8, "'abc' is not a whole number"},
+        {8, "'sld' at the end of the line has no number"}, {9, "pattern 1000 is outside"},
+        {10, "at most 99 entries"}, {11, "a loop before any pattern"}, {11, "item '7' is not a letter and a number"},
+        {11, "item 'p1001' names no pattern"}, {11, "p2 is not defined"}, {11, "p0 is not defined"},
+        {12, "track 3 is never played: track 2 is empty"}, {13, "instrument -1 is outside"},
+        {14, "a tempo of 2 bpm gives no step length"}, {15, "negative envelope length"},
+        {15, "cut to 1048576"}, {16, "track 0 is never played"}};
+    ASSERT_EQ(problems.size(), std::size(expected));
+    for (size_t i = 0; i < problems.size(); ++i) {
+        EXPECT_EQ(problems[i].line, expected[i].first) << problems[i].reason;
+        EXPECT_NE(problems[i].reason.find(expected[i].second), std::string::npos) << problems[i].reason;
+    }
+    // Past the 1000th non-empty line nothing is read, and that is said once.
+    std::string many;
+    for (int i = 0; i < 1002; ++i) many += "\np1:c4\n";
+    problems.clear();
+    init_synth();
+    parse_score(many.data(), &problems);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].line, 2002);
 }

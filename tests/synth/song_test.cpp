@@ -38,6 +38,12 @@ TEST(EmbeddedScore, HasEveryPropertyTheScenesRelyOnAndPlaysToBar72AsASong) {
     EXPECT_EQ(text.rfind("bpm:125\n" + song_instruments, 0), 0u);  // the text starts with them
     EXPECT_EQ(text.find_first_of("# \r"), std::string::npos);       // no comments, blanks or CRs
     EXPECT_EQ(text.find("loop"), std::string::npos);
+    std::string copy = text;
+    std::vector<ScoreProblem> problems;  // every line is used as written
+    init_synth();
+    parse_score(copy.data(), &problems);
+    EXPECT_TRUE(problems.empty()) << problems.size() << " problems, first at line " << problems[0].line << ": "
+                                  << problems[0].reason;
     load_song();
     EXPECT_EQ(played_voice_count(), 18);
     const int32_t bars[] = {0, 64, 64, 64, 68, 68, 48, 48, 72, 68, 68, 56, 56, 56, 64, 64, 64, 56, 56};

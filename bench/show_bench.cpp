@@ -1,0 +1,73 @@
+// Frame time of every scene of the show, drawn by the real frame code on the
+// capture tool's virtual clock at 60 fps, into an offscreen framebuffer of
+// the chosen size. Each frame is timed from the start of drawing to the end
+// of rendering (glFinish), without presenting it.
+//
+//   show_bench [--size WxH] [--fps N] [--to S]
+//
+// Prints, per scene, the number of frames and the median and 99th-percentile
+// frame time. One pass over the show (about 140 s of song; at 640x480 it
+// takes a few minutes on a software renderer).
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "capture/show_driver.h"
+
+namespace {
+struct Scene {
+    const char* name;
+    int32_t first_bar, last_bar;
+};
+constexpr Scene scenes[] = {
+    {"title words", 0, 7},  {"walkers", 8, 19},       {"born", 20, 31},      {"credits", 32, 47},
+    {"slogan", 48, 55},     {"keep walking", 56, 63}, {"greetings", 64, 70}, {"brick wall", 71, 73},
+};
+constexpr int scene_count = sizeof scenes / sizeof scenes[0];
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
+    return v[std::min(i, v.size() - 1)];
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    ShowDriverConfig config;
+    double to_seconds = 1e9;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--size") == 0) std::sscanf(argv[i + 1], "%dx%d", &config.width, &config.height);
+        if (std::strcmp(argv[i], "--fps") == 0) config.fps = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--to") == 0) to_seconds = std::atof(argv[i + 1]);
+    }
+    ShowDriver driver;
+    std::string error;
+    if (!start_show_driver(driver, config, error)) {
+        std::fprintf(stderr, "show_bench: %s\n", error.c_str());
+        return 1;
+    }
+    std::vector<double> times[scene_count];
+    using clock = std::chrono::steady_clock;
+    while (!driver.ended && static_cast<double>(driver.next_frame) / config.fps < to_seconds) {
+        const clock::time_point start = clock::now();
+        const int32_t bar = draw_next_frame(driver);
+        glFinish();
+        const double ms = std::chrono::duration<double, std::milli>(clock::now() - start).count();
+        for (int s = 0; s < scene_count; ++s)
+            if (bar >= scenes[s].first_bar && bar <= scenes[s].last_bar) times[s].push_back(ms);
+    }
+    std::printf("%dx%d, %d fps, %s\n", config.width, config.height, config.fps,
+                reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::printf("| Scene | Bars | Frames | Median (ms) | 99th percentile (ms) |\n|---|---|---|---|---|\n");
+    for (int s = 0; s < scene_count; ++s)
+        std::printf("| %s | %d–%d | %zu | %.1f | %.1f |\n", scenes[s].name, scenes[s].first_bar, scenes[s].last_bar,
+                    times[s].size(), percentile(times[s], 0.5), percentile(times[s], 0.99));
+    return 0;
+}

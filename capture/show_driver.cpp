@@ -1,0 +1,180 @@
+#include "capture/show_driver.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "capture/capture.h"
+#include "core/demo.h"
+#include "core/ticks.h"
+#include "core/timeline.h"
+#include "core/viewport.h"
+#include "synth/synth.h"
+#include "synth/synth_state.h"
+
+namespace {
+// Framebuffer objects (GL 3.0 / ARB_framebuffer_object), looked up at run
+// time: libGL need not export them.
+struct FramebufferFunctions {
+    PFNGLGENFRAMEBUFFERSPROC gen_framebuffers;
+    PFNGLBINDFRAMEBUFFERPROC bind_framebuffer;
+    PFNGLGENRENDERBUFFERSPROC gen_renderbuffers;
+    PFNGLBINDRENDERBUFFERPROC bind_renderbuffer;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebuffer_renderbuffer;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status;
+};
+
+template <typename F>
+bool look_up(F& f, const char* name) {
+    f = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
+    return f != nullptr;
+}
+
+bool make_framebuffer(int32_t width, int32_t height, std::string& error) {
+    FramebufferFunctions fb{};
+    if (!look_up(fb.gen_framebuffers, "glGenFramebuffers") || !look_up(fb.bind_framebuffer, "glBindFramebuffer") ||
+        !look_up(fb.gen_renderbuffers, "glGenRenderbuffers") ||
+        !look_up(fb.bind_renderbuffer, "glBindRenderbuffer") ||
+        !look_up(fb.renderbuffer_storage, "glRenderbufferStorage") ||
+        !look_up(fb.framebuffer_renderbuffer, "glFramebufferRenderbuffer") ||
+        !look_up(fb.check_framebuffer_status, "glCheckFramebufferStatus")) {
+        error = "the OpenGL driver has no framebuffer objects";
+        return false;
+    }
+    GLint max_side = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &max_side);
+    GLint max_viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, max_viewport);
+    if (width > max_side || height > max_side || width > max_viewport[0] || height > max_viewport[1]) {
+        error = "the OpenGL driver cannot draw " + std::to_string(width) + "x" + std::to_string(height) +
+                " pixels (at most " + std::to_string(std::min(max_side, max_viewport[0])) + "x" +
+                std::to_string(std::min(max_side, max_viewport[1])) + ")";
+        return false;
+    }
+    GLuint framebuffer = 0, buffers[2] = {0, 0};
+    fb.gen_framebuffers(1, &framebuffer);
+    fb.bind_framebuffer(GL_FRAMEBUFFER, framebuffer);
+    fb.gen_renderbuffers(2, buffers);
+    fb.bind_renderbuffer(GL_RENDERBUFFER, buffers[0]);
+    fb.renderbuffer_storage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    fb.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
+    fb.bind_renderbuffer(GL_RENDERBUFFER, buffers[1]);
+    fb.renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    fb.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
+    if (fb.check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
+        error = "the OpenGL driver cannot make a " + std::to_string(width) + "x" + std::to_string(height) +
+                " framebuffer";
+        return false;
+    }
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return true;
+}
+}  // namespace
+
+int64_t frame_sample(int64_t n, int32_t fps) { return n * sample_rate / fps; }
+
+int64_t buffers_before_frame(int64_t n, int32_t fps) { return frame_sample(n, fps) / audio_buffer_frames + 1; }
+
+int64_t first_frame_at(double seconds, int32_t fps) {
+    const double exact = seconds * fps;
+    const double nearest = std::round(exact);
+    // 2.5 s at 60 fps is frame 150, however 2.5 * 60 rounds.
+    if (std::fabs(exact - nearest) < 1e-6 * fps) return static_cast<int64_t>(nearest);
+    return static_cast<int64_t>(std::ceil(exact));
+}
+
+int64_t show_end_frame(int32_t fps) {
+    // The bar after the last begins at this sample; the buffer holding it
+    // publishes that bar, and the first frame that buffer plays under ends
+    // the show.
+    const int64_t end_sample = frames_through_bar(last_song_bar);
+    const int64_t end_buffer_start = end_sample / audio_buffer_frames * audio_buffer_frames;
+    // First n with floor(n * rate / fps) >= end_buffer_start.
+    return (end_buffer_start * fps + sample_rate - 1) / sample_rate;
+}
+
+bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::string& error) {
+    driver = ShowDriver{};
+    driver.config = config;
+    // Offscreen EGL needs no display server; an explicit choice wins.
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        error = std::string("cannot start SDL video: ") + SDL_GetError();
+        return false;
+    }
+    // The live program's order from here: synthesizer, score, window,
+    // GL content. The rand() sequence that the floor list continues depends
+    // on it.
+    if (config.load_score) {
+        if (!config.load_score()) {
+            error = "cannot load the score";
+            return false;
+        }
+    } else {
+        init_synth();  // once only: the noise table takes the first 44100 rand() values
+        parse_score();
+    }
+    Options options;
+    options.windowed = true;
+    options.window_width = config.width;
+    options.window_height = config.height;
+    if (!create_window(options, SDL_WINDOW_HIDDEN)) {
+        error = "cannot create an OpenGL context (see above)";
+        return false;
+    }
+    SDL_GL_SetSwapInterval(0);  // nothing is presented; never wait for a display
+    build_gl_content();
+    if (!make_framebuffer(config.width, config.height, error)) return false;
+    const Viewport v = viewport_for(config.width, config.height);
+    glViewport(v.x, v.y, v.width, v.height);
+    gl_error_checks = true;
+    return true;
+}
+
+int32_t draw_next_frame(ShowDriver& driver) {
+    const int64_t n = driver.next_frame++;
+    const int32_t fps = driver.config.fps;
+    drive_audio_until(driver.audio, buffers_before_frame(n, fps) * audio_buffer_frames, nullptr);
+    set_virtual_ticks(song_start_ticks + static_cast<uint32_t>(n * 1000 / fps));
+    driver.last_bar_seen = draw_frame();
+    driver.ended = driver.last_bar_seen > last_song_bar;
+    return driver.last_bar_seen;
+}
+
+void read_frame_rgb(const ShowDriver& driver, std::vector<uint8_t>& rgb) {
+    const int32_t w = driver.config.width, h = driver.config.height;
+    const size_t row = static_cast<size_t>(w) * 3;
+    std::vector<uint8_t> bottom_up(row * h);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, bottom_up.data());
+    rgb.resize(bottom_up.size());
+    for (int32_t y = 0; y < h; ++y) std::memcpy(&rgb[y * row], &bottom_up[(h - 1 - y) * row], row);
+}
+
+FrameRange capture_frame_range(const CaptureRequest& request) {
+    FrameRange range;
+    const int32_t fps = request.fps;
+    const int64_t frames = show_end_frame(fps) + 1;  // the frame that ends the show is drawn too
+    const double length = static_cast<double>(frames) / fps;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f s", length);
+    range.first = first_frame_at(request.from_seconds, fps);
+    range.end = request.to_seconds < 0 ? frames : first_frame_at(request.to_seconds, fps);
+    if (range.first >= frames) {
+        range.error = "--from is at or after the end of the show (" + std::string(seconds) + " at this fps)";
+    } else if (range.end > frames) {
+        range.error = "--to is after the end of the show (" + std::string(seconds) + " at this fps)";
+    } else if (range.end <= range.first) {
+        range.error = "no frame at this fps lies between --from and --to";
+    } else {
+        range.valid = true;
+    }
+    return range;
+}

@@ -1,0 +1,157 @@
+// Bars 48-71: the scrolling slogan, the walkers on the studded plate, and
+// the greetings. Main thread.
+#include <SDL_opengl.h>
+
+#include <cmath>
+
+#include "bricks/block_text.h"
+#include "bricks/brick.h"
+#include "bricks/display_lists.h"
+#include "core/demo.h"
+#include "core/scenes.h"
+#include "effects/effects.h"
+#include "mesh/walkers.h"
+#include "synth/synth.h"
+
+namespace {
+constexpr uint8_t red = 2, white = 3, blue = 4, green = 5;  // palette colours
+constexpr int solid = 1, checkered = 18;                     // block-text styles
+
+constexpr const char* slogan_words[slogan_list_count] = {"toyz", "for", "boyz"};
+constexpr double slogan_offsets[slogan_list_count] = {20.0, 0.0, -20.0};  // units above "for"
+constexpr double slogan_speed = 20.0;   // units per second upwards
+constexpr double slogan_wrap = 60.0;    // units: words wrap from y = 30 back to -30
+
+constexpr int32_t keep_walking_first_bar = 56;
+struct Caption {
+    const char* word;
+    uint8_t colour;
+};
+constexpr Caption keep_walking_captions[] = {{"keep", blue}, {"walking", green}, {"keep", blue}, {"smiling", green}};
+
+// Spaces set the width of the plate behind each name (three columns each).
+constexpr const char* greeting_words[greeting_list_count] = {
+    "     kq     ", "   talvo   ", "    plu    ", " orvanet ", "  dromix  ", "  quzzl  "};
+constexpr int32_t first_greeting_bar = 65, last_greeting_bar = 70;
+
+void set_effect_light0() {
+    const GLfloat full[] = {1, 1, 1, 1};
+    const GLfloat ambient[] = {0, 0, 0, 1};
+    const GLfloat position[] = {0, 0, 2, 1};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, full);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, full);
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+}
+}  // namespace
+
+void draw_slogan() {
+    reset_clock_b();
+    const float t = scene_clocks.clock_a;
+    if (show.slogan_lists == list_not_built) {
+        // Built and drawn in the same frame.
+        show.slogan_lists = static_cast<int32_t>(glGenLists(slogan_list_count));
+        for (int n = 0; n < slogan_list_count; ++n) {
+            glNewList(static_cast<GLuint>(show.slogan_lists + n), GL_COMPILE);
+            draw_block_text(slogan_words[n], blue, 0, solid);
+            glEndList();
+        }
+    }
+    for (int n = 0; n < slogan_list_count; ++n) {
+        glPushMatrix();
+        // C fmod keeps the sign: in the first second "boyz" rises from -50.
+        const double y = std::fmod(slogan_speed * t + slogan_offsets[n], slogan_wrap) - 30.0;
+        glTranslatef(0.0f, static_cast<float>(y), -18.0f);
+        glCallList(static_cast<GLuint>(show.slogan_lists + n));
+        glPopMatrix();
+    }
+    glPushMatrix();
+    glClear(GL_DEPTH_BUFFER_BIT);  // the trio goes over the words
+    const float p = beat_pulse(3, t);
+    glTranslatef(0.0f, 0.0f, 2.0f * p);
+    draw_shape_trio(read_song_bar() % 2 != 0 ? -t : t);  // turns the other way every bar
+    glPopMatrix();
+}
+
+void draw_keep_walking() {
+    reset_clock_a();
+    const float t = scene_clocks.clock_b;
+    glPushMatrix();
+    draw_shape_trio(read_song_bar() % 2 != 0 ? -t : t);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    // Rise-in: in the first 4/3 s of bar 56 the floor and the walkers come
+    // up from 40 units below.
+    const float rise = 30.0f * t - 40.0f;
+    if (read_song_bar() <= keep_walking_first_bar && rise < 0.0f) glTranslatef(0.0f, rise, 0.0f);
+    glRotatef(3.0f * t - 20.0f, 0.0f, 1.0f, 0.0f);  // the view turns slowly from -20 degrees
+    // The red studded plate, scaled 2x in x and z, sliding away by up to one
+    // scaled stud pitch (2 units) and jumping back.
+    glPushMatrix();
+    glTranslatef(0.0f, -6.0f, static_cast<float>(-13.0 - std::fmod(3.2 * t, 2.0)));
+    glScalef(2.0f, 1.0f, 2.0f);
+    draw_brick(14, 10, 6, 0, 1.0f, 0.1f, 0.0f);
+    glPopMatrix();
+    glTranslatef(0.0f, 0.0f, -9.0f);
+    draw_walkers(3, t);
+    glTranslatef(0.0f, 0.0f, -4.0f);
+    draw_walkers(2, t + 1.0f);
+    glPopMatrix();
+
+    glClear(GL_DEPTH_BUFFER_BIT);
+    const float p = beat_pulse(3, t);
+    glTranslatef(0.0f, 0.0f, 8.0f * p - 33.0f);  // not undone: the next frame starts from the identity
+    const int k = (read_song_bar() - keep_walking_first_bar) / 2;
+    if (k >= 0 && k < 4) draw_block_text(keep_walking_captions[k].word, keep_walking_captions[k].colour, 0, solid);
+}
+
+void build_greeting_lists() {
+    show.greeting_lists = static_cast<int32_t>(glGenLists(greeting_list_count));
+    for (int k = 0; k < greeting_list_count; ++k) {
+        glNewList(static_cast<GLuint>(show.greeting_lists + k), GL_COMPILE);
+        draw_block_text(greeting_words[k], red, 0, solid);
+        glTranslatef(0.0f, 0.0f, -6.0f);
+        draw_block_text(greeting_words[k], white, 1, checkered);
+        glEndList();
+    }
+}
+
+void draw_greetings() {
+    const float t = scene_clocks.clock_a;
+    glPushMatrix();
+    glPushMatrix();
+    glEnable(GL_LIGHTING);
+    glShadeModel(GL_SMOOTH);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHT0);
+    glDisable(GL_LIGHT1);
+    glDisable(GL_LIGHT2);
+    glDisable(GL_LIGHT3);
+    glEnable(GL_DEPTH_TEST);
+    set_effect_light0();  // in eye space: the modelview is the identity here
+
+    // The two spirals tumble in the background.
+    glTranslatef(0.0f, 0.0f, -13.0f);
+    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(-90.0f * t, 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(10.0 * std::sin(2.0 * t)), 0.0f, 0.0f, 1.0f);
+    glCallList(spiral_lists[0]);
+    glRotatef(20.0f * t, 0.0f, 1.0f, 0.1f);
+    glRotatef(-10.0f, 0.0f, 0.0f, 1.0f);
+    glTranslatef(0.0f, -4.0f, 0.0f);
+    glCallList(spiral_lists[1]);
+    glPopMatrix();
+    glPopMatrix();
+
+    glClear(GL_DEPTH_BUFFER_BIT);  // the name goes over the spirals
+    glPushMatrix();
+    glTranslatef(0.0f, -2.0f, -32.0f);
+    // The pulse runs on a clock at 0.7 of clock A; the tilt drops from 20 to
+    // 10 degrees at its peak.
+    const float p = beat_pulse(4, static_cast<float>(0.7 * t));
+    glRotatef(20.0f - 10.0f * p, 1.0f, 0.0f, 0.0f);
+    const int32_t bar = read_song_bar();
+    if (bar >= first_greeting_bar && bar <= last_greeting_bar)
+        glCallList(static_cast<GLuint>(show.greeting_lists + (bar - first_greeting_bar)));
+    glPopMatrix();
+}

@@ -1,1 +1,0 @@
-#include "effects/effects.h"

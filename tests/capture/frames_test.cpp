@@ -1,0 +1,132 @@
+// tumbo-capture's command line and its --frames mode, run as a program.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "capture/capture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+struct ProgramRun {
+    int status;
+    std::string err;
+};
+
+// Runs tumbo-capture with `args` (shell words); stderr is captured.
+ProgramRun capture(const std::string& args) {
+    const fs::path err = fs::temp_directory_path() / ("capture_err_" + std::to_string(getpid()));
+    const std::string command = std::string(TUMBO_CAPTURE) + " " + args + " 2>" + err.string();
+    const int status = std::system(command.c_str());
+    std::ifstream in(err);
+    ProgramRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(std::istreambuf_iterator<char>(in), {})};
+    fs::remove(err);
+    return r;
+}
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+fs::path fresh_dir(const std::string& name) {
+    const fs::path dir = fs::temp_directory_path() / (name + "_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    return dir;
+}
+
+bool parses(std::vector<const char*> args, CaptureRequest& request, std::string& error) {
+    args.insert(args.begin(), "tumbo-capture");
+    return parse_capture_args(static_cast<int>(args.size()), args.data(), request, error);
+}
+}  // namespace
+
+TEST(CaptureOptions, ReadsModeSizeRateAndRange) {
+    CaptureRequest r;
+    std::string error;
+    ASSERT_TRUE(parses({"--frames", "out", "--fps", "25", "--size", "1280x720", "--from", "2.5", "--to", "4"}, r, error))
+        << error;
+    EXPECT_EQ(r.mode, CaptureMode::frames);
+    EXPECT_EQ(r.output, "out");
+    EXPECT_EQ(r.fps, 25);
+    EXPECT_EQ(r.width, 1280);
+    EXPECT_EQ(r.height, 720);
+    EXPECT_DOUBLE_EQ(r.from_seconds, 2.5);
+    EXPECT_DOUBLE_EQ(r.to_seconds, 4.0);
+    ASSERT_TRUE(parses({"--wav", "x.wav"}, r, error));
+    EXPECT_EQ(r.fps, 60);
+    EXPECT_EQ(r.width, 640);
+    EXPECT_EQ(r.height, 480);
+    EXPECT_LT(r.to_seconds, 0);  // to the end
+}
+
+TEST(CaptureOptions, RejectsWhatCannotBeHonouredWithOneLine) {
+    const std::vector<std::vector<const char*>> bad = {
+        {},
+        {"--frames"},
+        {"--frames", "d", "--wav", "x"},
+        {"--frames", "d", "--bogus", "1"},
+        {"--frames", "d", "--fps", "0"},
+        {"--frames", "d", "--fps", "12.5"},
+        {"--frames", "d", "--size", "640"},
+        {"--frames", "d", "--size", "0x480"},
+        {"--frames", "d", "--size", "640x480x3"},
+        {"--frames", "d", "--size", "99999x480"},
+        {"--frames", "d", "--from", "-1"},
+        {"--frames", "d", "--from", "nan"},
+        {"--frames", "d", "--from", "5", "--to", "5"},
+    };
+    for (const auto& args : bad) {
+        CaptureRequest r;
+        std::string error;
+        EXPECT_FALSE(parses(args, r, error)) << (args.empty() ? "(none)" : args.back());
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+}
+
+// The frames of a partial capture are those of a capture from the start,
+// byte for byte, and two runs write identical files.
+TEST(FramesCapture, FromGivesTheFramesOfACaptureFromTheStart) {
+    const fs::path whole = fresh_dir("frames_whole"), part = fresh_dir("frames_part");
+    // Bars 2-4 at 20 fps: the title words, on state built since frame 0.
+    ASSERT_EQ(capture("--frames " + whole.string() + " --fps 20 --size 96x72 --to 9").status, 0);
+    ASSERT_EQ(capture("--frames " + part.string() + " --fps 20 --size 96x72 --from 7.5 --to 9").status, 0);
+    int compared = 0;
+    for (int n = 0; n < 180; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06d.png", n);
+        ASSERT_TRUE(fs::exists(whole / name)) << name;
+        EXPECT_EQ(fs::exists(part / name), n >= 150) << name;
+        if (n < 150) continue;
+        EXPECT_EQ(read_file(whole / name), read_file(part / name)) << name;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 30);
+    EXPECT_FALSE(fs::exists(whole / "frame_000180.png"));
+    fs::remove_all(whole);
+    fs::remove_all(part);
+}
+
+TEST(FramesCapture, RangeBeyondTheShowOrAnUnwritableFolderFails) {
+    const fs::path dir = fresh_dir("frames_range");
+    ProgramRun r = capture("--frames " + dir.string() + " --fps 10 --from 141");
+    EXPECT_EQ(r.status, capture_bad_usage);
+    EXPECT_NE(r.err.find("end of the show"), std::string::npos) << r.err;
+    r = capture("--frames " + dir.string() + " --fps 10 --from 139 --to 150");
+    EXPECT_EQ(r.status, capture_bad_usage);
+    EXPECT_NE(r.err.find("--to"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_empty(dir));
+    r = capture("--frames /proc/no_such_folder/frames --to 1");
+    EXPECT_EQ(r.status, capture_failed);
+    EXPECT_NE(r.err.find("/proc/no_such_folder/frames"), std::string::npos) << r.err;
+    fs::remove_all(dir);
+}
