@@ -96,8 +96,7 @@ std::string dump(const Mesh& m, bool faces = true) {
             s += std::string(" ") + g->name + "(" + g->material->name + ")";
             for (const Face* f = faces ? g->faces : nullptr; f; f = f->next, s += " |")
                 for (int k = 0; k < f->count; ++k)
-                    s.append(" ").append(std::to_string(f->vertex_indices[k]))
-                        .append("/").append(std::to_string(f->normal_indices[k]));
+                    s += " " + std::to_string(f->vertex_indices[k]) + "/" + std::to_string(f->normal_indices[k]);
         }
     }
     return s;
