@@ -24,7 +24,7 @@ case "${1:-}" in
     ./tools/ensure-packages run
     make --no-print-directory build
     [ $# -gt 0 ] || set -- -w
-    exec "./$BUILD/tumbo" "$@"
+    exec "$BUILD/tumbo" "$@"
     ;;
   test)
     ./tools/ensure-packages test
