@@ -39,6 +39,7 @@ std::string frame_name(int64_t n) {
 }  // namespace
 
 int capture_frames(const CaptureRequest& request) {
+    catch_stop_signals();
     std::string error;
     if (!make_folder(request.output, error)) {
         std::fprintf(stderr, "tumbo-capture: %s\n", error.c_str());
@@ -59,7 +60,6 @@ int capture_frames(const CaptureRequest& request) {
         std::fprintf(stderr, "tumbo-capture: %s\n", range.error.c_str());
         return capture_bad_usage;
     }
-    catch_stop_signals();
     int64_t written = 0;
     const FrameHandler write_frame = [&](int64_t n, const std::vector<uint8_t>& rgb) {
         const std::string path = request.output + "/" + frame_name(n);

@@ -40,6 +40,7 @@ FrameRange capture_sample_range(const CaptureRequest& request) {
 }
 
 int capture_wav(const CaptureRequest& request) {
+    catch_stop_signals();
     if (load_capture_score(request) < 0) return capture_failed;
     const FrameRange range = capture_sample_range(request);
     if (!range.valid) {
@@ -57,7 +58,6 @@ int capture_wav(const CaptureRequest& request) {
         std::fprintf(stderr, "tumbo-capture: cannot write %s\n", request.output.c_str());
         return capture_failed;
     }
-    catch_stop_signals();
     const std::vector<uint8_t> header = wav_header(range.end - range.first, sample_rate);
     bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
     // The buffers come whole, as a device asks for them; the file keeps the
