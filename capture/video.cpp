@@ -37,6 +37,8 @@ int fail(const std::string& message, const std::string& output) {
 }  // namespace
 
 int capture_video(const CaptureRequest& request) {
+    // Before anything is created, so that a stop at any time cleans up.
+    catch_stop_signals();
     // What can fail without rendering fails first.
     VideoEncoderConfig encoding;
     encoding.program = find_program("ffmpeg");
@@ -61,7 +63,6 @@ int capture_video(const CaptureRequest& request) {
         return capture_bad_usage;
     }
 
-    catch_stop_signals();
     encoding.output = temporary_path(request.output);
     encoding.width = request.width;
     encoding.height = request.height;
