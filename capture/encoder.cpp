@@ -217,7 +217,8 @@ bool finish_encoder(VideoEncoder& encoder, std::string& error) {
     if (WIFSIGNALED(ffmpeg_status))
         error = "ffmpeg was ended by signal " + std::to_string(WTERMSIG(ffmpeg_status));
     else if (failed(ffmpeg_status))
-        error = "ffmpeg failed (exit status " + std::to_string(WEXITSTATUS(ffmpeg_status)) + "); its messages are above";
+        error = "ffmpeg failed (exit status " + std::to_string(WEXITSTATUS(ffmpeg_status)) +
+                "); its messages are above";
     else if (failed(sound_status))
         error = "the sound process could not hand all the sound to ffmpeg";
     else

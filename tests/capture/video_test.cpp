@@ -255,7 +255,8 @@ TEST(VideoCapture, AnInterruptedCaptureLeavesNoFile) {
     const fs::path part = video.parent_path() / ("." + video.filename().string() + ".part");
     // The whole show at a small size: many seconds of work.
     const std::string command =
-        std::string("exec ") + TUMBO_CAPTURE + " --video " + video.string() + " --fps 30 --size 64x48 2>" + err.string();
+        std::string("exec ") + TUMBO_CAPTURE + " --video " + video.string() + " --fps 30 --size 64x48 2>" +
+        err.string();
     const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
