@@ -9,7 +9,8 @@
 //
 // Threads: one. The capture calls audio_callback itself (the audio thread's
 // role) and draws every frame (the main thread's role), so nothing crosses
-// threads.
+// threads; --video runs the ffmpeg program as a child process fed through
+// two pipes.
 //
 // The command line is parsed by a pure function into a CaptureRequest; each
 // mode is one function that takes the request and returns the exit status.
@@ -44,11 +45,18 @@ constexpr int32_t max_capture_side = 8192;
 // Frame rates the virtual clock accepts for frames.
 constexpr int32_t min_capture_fps = 1;
 constexpr int32_t max_capture_fps = 1000;
+// Frame rates a video may have: the common upload rates, at which every
+// frame's time falls on a whole sample (44100 / 30 = 1470 samples).
+constexpr int32_t video_fps_choices[] = {30, 60};
+// Exit status of a capture stopped by SIGINT or SIGTERM: 128 + the signal,
+// as a shell reports a command the signal ended.
+constexpr int capture_stopped_status(int signal) { return 128 + signal; }
 
 // Parses argv into `request`. On an error returns false and sets `error` to
 // one line (without the program name). Checks everything that needs no
 // rendering: a known mode with its argument, numbers in range, --from
-// before --to. Pure.
+// before --to, options that apply to the mode, and for --video a frame rate
+// of 30 or 60 and an even width and height. Pure.
 bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& request, std::string& error);
 
 // The usage text, every mode with an example.
@@ -66,9 +74,20 @@ struct FrameRange {
 };
 FrameRange capture_frame_range(const CaptureRequest& request);
 
+// The sound of a --wav capture, [first, end) in sample frames (44.1 kHz)
+// of what the audio callback plays from the start of the song: from the
+// first sample at or after --from up to the first at or after --to, or to
+// the end of the last bar. Invalid (with a one-line reason) when --from is
+// at or after that end or --to beyond it. A video's sound is the same
+// samples for the times of its first frame and of its end frame
+// (video_sound_range in capture/video.cpp), so at frame times the two agree
+// sample for sample. Needs the score parsed.
+FrameRange capture_sample_range(const CaptureRequest& request);
+
 // --- modes; each returns an exit status and prints its own errors ---
 int capture_wav(const CaptureRequest& request);
 int capture_frames(const CaptureRequest& request);
+int capture_video(const CaptureRequest& request);
 // Parses the score file `output` and prints every problem; capture_failed
 // when there was any or the file cannot be read (capture/score.cpp).
 int capture_check_score(const CaptureRequest& request);

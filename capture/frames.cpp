@@ -3,7 +3,8 @@
 // the start runs, so that a partial capture (--from) shows exactly the
 // frames of a whole one; only those in the range are read back and
 // written. Each file is written under a temporary name and renamed when
-// complete, so a file with a frame's name is always a whole frame.
+// complete, so a file with a frame's name is always a whole frame; a
+// stopped capture leaves the whole frames it wrote.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -11,10 +12,12 @@
 #include <cstring>
 
 #include "capture/capture.h"
+#include "capture/frame_loop.h"
+#include "capture/interrupt.h"
+#include "capture/output_file.h"
 #include "capture/png_writer.h"
 #include "capture/score.h"
 #include "capture/show_driver.h"
-#include "core/timeline.h"
 
 namespace {
 bool make_folder(const std::string& dir, std::string& error) {
@@ -36,6 +39,7 @@ std::string frame_name(int64_t n) {
 }  // namespace
 
 int capture_frames(const CaptureRequest& request) {
+    catch_stop_signals();
     std::string error;
     if (!make_folder(request.output, error)) {
         std::fprintf(stderr, "tumbo-capture: %s\n", error.c_str());
@@ -56,22 +60,31 @@ int capture_frames(const CaptureRequest& request) {
         std::fprintf(stderr, "tumbo-capture: %s\n", range.error.c_str());
         return capture_bad_usage;
     }
-    std::vector<uint8_t> rgb;
-    while (driver.next_frame < range.end && !driver.ended) {
-        const int64_t n = driver.next_frame;
-        draw_next_frame(driver);
-        if (n < range.first) continue;
-        read_frame_rgb(driver, rgb);
+    int64_t written = 0;
+    const FrameHandler write_frame = [&](int64_t n, const std::vector<uint8_t>& rgb) {
         const std::string path = request.output + "/" + frame_name(n);
-        const std::string temporary = request.output + "/." + frame_name(n) + ".part";
-        if (!write_png_rgb(temporary, request.width, request.height, rgb, error) ||
-            std::rename(temporary.c_str(), path.c_str()) != 0) {
-            if (error.empty()) error = path + ": " + std::strerror(errno);
-            std::remove(temporary.c_str());
+        if (!write_png_rgb(temporary_path(path), request.width, request.height, rgb, error) ||
+            !commit_temporary(path, error)) {
+            discard_temporary(path);
             std::fprintf(stderr, "tumbo-capture: %s\n", error.c_str());
-            return capture_failed;
+            return false;
         }
+        ++written;
+        return true;
+    };
+    Progress progress;
+    FrameLoopTimes times;
+    const FrameLoopEnd end = run_frame_loop(driver, range, progress, times, write_frame);
+    const std::string frames_written = std::to_string(written) + " PNG frame" + (written == 1 ? "" : "s");
+    if (end == FrameLoopEnd::stopped) {
+        finish_progress(progress, driver.next_frame, progress_clock(),
+                        "; stopped by a signal; " + frames_written + " in " + request.output);
+        return capture_stopped_status(stop_signal());
     }
-    if (first_gl_error != 0) return capture_failed;  // reported by the timeline
+    if (end == FrameLoopEnd::failed) return capture_failed;
+    finish_progress(progress, driver.next_frame, progress_clock(),
+                    ": drawing " + seconds_text(times.drawing) + ", reading back " + seconds_text(times.reading) +
+                        ", writing PNGs " + seconds_text(times.handing) + "; " + frames_written + " in " +
+                        request.output);
     return capture_ok;
 }

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
         case CaptureMode::help: std::fputs(capture_usage(), stdout); return capture_ok;
         case CaptureMode::wav: return capture_wav(request);
         case CaptureMode::frames: return capture_frames(request);
+        case CaptureMode::video: return capture_video(request);
         case CaptureMode::check_score: return capture_check_score(request);
         default:
             std::fprintf(stderr, "tumbo-capture: this mode is not available yet\n");

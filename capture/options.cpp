@@ -43,6 +43,34 @@ bool parse_size(const char* text, int32_t& width, int32_t& height) {
     const std::string w(text, x);
     return parse_int(w.c_str(), width) && parse_int(x + 1, height);
 }
+// The options that make no sense for the request's mode, and what --video
+// needs of the picture.
+bool check_mode_options(const CaptureRequest& request, std::string& error) {
+    const bool pictures = request.mode == CaptureMode::frames || request.mode == CaptureMode::video;
+    if (!pictures && (request.fps_given || request.size_given)) {
+        error = std::string(request.mode == CaptureMode::wav ? "--wav" : "--check-score") +
+                " makes no pictures; --fps and --size do not apply";
+        return false;
+    }
+    if (request.mode == CaptureMode::check_score && (request.range_given || !request.score_path.empty())) {
+        error = "--check-score only reads its file; --from, --to and --score do not apply";
+        return false;
+    }
+    if (request.mode != CaptureMode::video) return true;
+    bool fps_ok = false;
+    for (const int32_t fps : video_fps_choices) fps_ok = fps_ok || request.fps == fps;
+    if (!fps_ok) {
+        error = "--video takes --fps 30 or 60, not " + std::to_string(request.fps);
+        return false;
+    }
+    // H.264 in yuv420p stores colour for 2x2 blocks of pixels.
+    if (request.width % 2 != 0 || request.height % 2 != 0) {
+        error = "--video needs an even width and height (the encoder stores colour per 2x2 pixels), not " +
+                std::to_string(request.width) + "x" + std::to_string(request.height);
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
 bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& request, std::string& error) {
@@ -113,14 +141,19 @@ bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& reque
         error = "--to must be later than --from";
         return false;
     }
-    return true;
+    return check_mode_options(request, error);
 }
 
 const char* capture_usage() {
     return "usage: tumbo-capture MODE PATH [options]\n"
            "modes:\n"
+           "  --video FILE        the show as an MP4 file (H.264 yuv420p, AAC stereo\n"
+           "                      44.1 kHz), encoded by the ffmpeg program (Debian\n"
+           "                      package ffmpeg); --fps 30 or 60, an even --size\n"
+           "                      e.g. tumbo-capture --video show.mp4 --fps 30 --size 1280x720\n"
            "  --wav FILE          the song as a 44.1 kHz 16-bit stereo WAV file\n"
            "                      e.g. tumbo-capture --wav song.wav\n"
+           "                           tumbo-capture --wav bars.wav --from 60 --to 70\n"
            "  --frames DIR        the show as PNG frames DIR/frame_NNNNNN.png, N counted\n"
            "                      from the start of the song at the chosen fps\n"
            "                      e.g. tumbo-capture --frames shots --fps 10 --from 60 --to 62\n"
@@ -138,6 +171,13 @@ const char* capture_usage() {
            "                      window does\n"
            "  --from S, --to S    capture only from S up to (not including) S seconds\n"
            "                      after the start of the song; the show before S still\n"
-           "                      runs, so the frames are those of a whole capture\n"
-           "  --help              this text\n";
+           "                      runs, so the frames are those of a whole capture.\n"
+           "                      A video's sound runs from its first frame's time to\n"
+           "                      its end; --wav with the same range gives the same\n"
+           "                      samples when S falls on a frame (a multiple of 1/fps)\n"
+           "  --help              this text\n"
+           "A capture shows its progress on stderr. Ctrl-C stops it. Every file is\n"
+           "written under a temporary name and renamed when complete: a stopped or\n"
+           "failed --wav or --video leaves no file under the name asked for, and\n"
+           "--frames leaves only whole frames.\n";
 }

@@ -34,7 +34,7 @@ bool read_score_file(const std::string& path, std::string& text, std::string& er
         return false;
     }
     text.clear();
-    char chunk[1 << 16];
+    char chunk[1 << 16];  // read 64 KiB at a time
     size_t n = 0;
     while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         text.append(chunk, n);

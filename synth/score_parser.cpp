@@ -79,11 +79,23 @@ bool whole_number(const char* text) {
 // True when *cursor still holds a non-empty list piece. Leaves it uncut.
 bool more_pieces(const char* cursor) { return cursor[std::strspn(cursor, ",")] != '\0'; }
 
-// A piece of score text quoted for a message, cut short if it is long.
+// A piece of score text quoted for a message: cut short if it is long, and
+// with control and non-ASCII bytes written as \xNN, so that a message never
+// carries terminal control sequences out of a file.
 std::string quoted(const char* text) {
     constexpr size_t longest = 24;  // characters shown before "..."
     const size_t n = std::strlen(text);
-    return "'" + std::string(text, n > longest ? longest : n) + (n > longest ? "...'" : "'");
+    std::string out = "'";
+    for (size_t i = 0; i < n && i < longest; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7f) {  // printable ASCII
+            out += static_cast<char>(c);
+        } else {
+            constexpr char hex[] = "0123456789abcdef";
+            out += {'\\', 'x', hex[c >> 4], hex[c & 15]};
+        }
+    }
+    return out + (n > longest ? "...'" : "'");
 }
 
 // Per-parse state. The problem list and what it needs (line numbers, which

@@ -6,7 +6,8 @@
 // Each mesh is encoded with the scale rule of the format (the largest
 // integer not above 32767 / (m + 1), m the largest absolute coordinate) and
 // decoded again before it is written, so a figure the demo could not load
-// fails the build.
+// fails the build. Each file is written under a temporary name and renamed
+// when complete (tools/output_file.h).
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "figures/figure_models.h"
 #include "mesh/mesh.h"
 #include "mesh/mesh_encode.h"
+#include "output_file.h"
 
 namespace {
 bool write_mesh(const MeshSource& source, const char* path) {
@@ -30,13 +32,13 @@ bool write_mesh(const MeshSource& source, const char* path) {
                      mesh_decode_error_text(result.error), result.offset);
         return false;
     }
-    FILE* f = std::fopen(path, "wb");
-    if (!f) {
+    OutputFile out;
+    if (!open_output(out, path, "wb") ||
+        !commit_output(out, std::fwrite(bytes.data(), 1, bytes.size(), out.file) == bytes.size())) {
         std::fprintf(stderr, "tumbo-figures: cannot write %s\n", path);
         return false;
     }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    return true;
 }
 }  // namespace
 

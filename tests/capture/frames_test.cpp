@@ -1,48 +1,15 @@
 // tumbo-capture's command line and its --frames mode, run as a program.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "capture/capture.h"
+#include "capture_run.h"
 
-namespace fs = std::filesystem;
+using namespace capture_test;
 
 namespace {
-struct ProgramRun {
-    int status;
-    std::string err;
-};
-
-// Runs tumbo-capture with `args` (shell words); stderr is captured.
-ProgramRun capture(const std::string& args) {
-    const fs::path err = fs::temp_directory_path() / ("capture_err_" + std::to_string(getpid()));
-    const std::string command = std::string(TUMBO_CAPTURE) + " " + args + " 2>" + err.string();
-    const int status = std::system(command.c_str());
-    std::ifstream in(err);
-    ProgramRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(std::istreambuf_iterator<char>(in), {})};
-    fs::remove(err);
-    return r;
-}
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-fs::path fresh_dir(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / (name + "_" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    return dir;
-}
-
 bool parses(std::vector<const char*> args, CaptureRequest& request, std::string& error) {
     args.insert(args.begin(), "tumbo-capture");
     return parse_capture_args(static_cast<int>(args.size()), args.data(), request, error);
@@ -83,6 +50,12 @@ TEST(CaptureOptions, RejectsWhatCannotBeHonouredWithOneLine) {
         {"--frames", "d", "--from", "-1"},
         {"--frames", "d", "--from", "nan"},
         {"--frames", "d", "--from", "5", "--to", "5"},
+        {"--wav", "x.wav", "--size", "64x48"},
+        {"--check-score", "s.txt", "--from", "1"},
+        // What the video encoder cannot take, refused before any work.
+        {"--video", "v.mp4", "--fps", "25"},
+        {"--video", "v.mp4", "--size", "641x480"},
+        {"--video", "v.mp4", "--size", "640x481"},
     };
     for (const auto& args : bad) {
         CaptureRequest r;
@@ -93,10 +66,24 @@ TEST(CaptureOptions, RejectsWhatCannotBeHonouredWithOneLine) {
     }
 }
 
+TEST(CaptureOptions, VideoNamesWhatItNeedsAndHelpShowsEveryModeWithAnExample) {
+    CaptureRequest r;
+    std::string error;
+    EXPECT_FALSE(parses({"--video", "v.mp4", "--fps", "25"}, r, error));
+    EXPECT_NE(error.find("30 or 60"), std::string::npos) << error;
+    EXPECT_FALSE(parses({"--video", "v.mp4", "--size", "1279x720"}, r, error));
+    EXPECT_NE(error.find("even"), std::string::npos) << error;
+    ASSERT_TRUE(parses({"--video", "v.mp4", "--fps", "30", "--size", "1280x720", "--from", "3"}, r, error)) << error;
+    EXPECT_EQ(r.mode, CaptureMode::video);
+    const std::string usage = capture_usage();
+    for (const char* mode : {"--video", "--wav", "--frames", "--check-score", "--score"})
+        EXPECT_NE(usage.find(std::string("e.g. tumbo-capture ") + mode), std::string::npos) << mode;
+}
+
 // The frames of a partial capture are those of a capture from the start,
 // byte for byte, and two runs write identical files.
 TEST(FramesCapture, FromGivesTheFramesOfACaptureFromTheStart) {
-    const fs::path whole = fresh_dir("frames_whole"), part = fresh_dir("frames_part");
+    const fs::path whole = fresh_path("frames_whole"), part = fresh_path("frames_part");
     // Bars 2-4 at 20 fps: the title words, on state built since frame 0.
     ASSERT_EQ(capture("--frames " + whole.string() + " --fps 20 --size 96x72 --to 9").status, 0);
     ASSERT_EQ(capture("--frames " + part.string() + " --fps 20 --size 96x72 --from 7.5 --to 9").status, 0);
@@ -117,7 +104,7 @@ TEST(FramesCapture, FromGivesTheFramesOfACaptureFromTheStart) {
 }
 
 TEST(FramesCapture, RangeBeyondTheShowOrAnUnwritableFolderFails) {
-    const fs::path dir = fresh_dir("frames_range");
+    const fs::path dir = fresh_path("frames_range");
     ProgramRun r = capture("--frames " + dir.string() + " --fps 10 --from 141");
     EXPECT_EQ(r.status, capture_bad_usage);
     EXPECT_NE(r.err.find("end of the show"), std::string::npos) << r.err;

@@ -1,0 +1,67 @@
+// The video encoder: the ffmpeg program (Debian package ffmpeg) run as a
+// child process that reads RGB frames from one pipe and 16-bit stereo sound
+// from another, with no temporary files, and writes an MP4 with H.264
+// (yuv420p) and AAC (stereo, 44.1 kHz).
+//
+// ffmpeg reads its two inputs at its own pace, and before it takes a frame
+// it may want seconds of sound. The sound is therefore rendered by a second
+// child, the sound process: a fork of the capture made after the score is
+// loaded and before the first buffer is rendered, so its copy of the
+// synthesizer plays exactly what the capture's own copy will play under the
+// pictures (the synthesizer depends on nothing the pictures do). It writes
+// the range's sound to its pipe as fast as ffmpeg reads it, while the
+// capture writes the frames to theirs: neither waits on the other.
+//
+// ffmpeg runs in its own process group, so that a Ctrl-C on the terminal
+// reaches the capture (and the sound process) only; the capture then
+// abandons the encoder.
+//
+// Threads: main thread only. Ownership: the caller owns the VideoEncoder
+// and must end it with finish_encoder or abandon_encoder.
+#pragma once
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "capture/capture.h"
+
+struct VideoEncoderConfig {
+    std::string program;    // path of the ffmpeg executable (find_program)
+    std::string output;     // file ffmpeg writes (always MP4, whatever its name)
+    int32_t width = 0, height = 0;  // pixels, both even
+    int32_t fps = 30;       // frames per second
+    FrameRange sound;       // the sound to encode, in sample frames from the start of the song
+};
+
+struct VideoEncoder {
+    pid_t ffmpeg = -1;  // the ffmpeg process, -1 when none runs
+    pid_t sound = -1;   // the sound process, -1 when none runs
+    int video_fd = -1;  // write end of the frame pipe (ffmpeg's fd 3)
+};
+
+// The executable `name` in one of the folders of $PATH, or "" when there is
+// none (so a missing program is reported before any work).
+std::string find_program(const char* name);
+
+// The arguments ffmpeg runs with, without the program name.
+std::vector<std::string> encoder_arguments(const VideoEncoderConfig& config);
+
+// Starts the sound process and ffmpeg. Call after the score is loaded and
+// before any sound is rendered. On failure returns false with a one-line
+// reason, having started nothing.
+bool start_encoder(VideoEncoder& encoder, const VideoEncoderConfig& config, std::string& error);
+
+// Writes one frame (width * height * 3 bytes, top row first). Returns false
+// when ffmpeg stopped reading (it has printed why) or a stop signal arrived.
+bool write_encoder_frame(VideoEncoder& encoder, const uint8_t* rgb, size_t bytes);
+
+// Closes the frame pipe and waits for the sound process and for ffmpeg to
+// write the file. Returns false, with a one-line reason, when either failed
+// or a stop signal arrived while waiting (the encoder is then abandoned).
+bool finish_encoder(VideoEncoder& encoder, std::string& error);
+
+// Closes the frame pipe, ends both processes (SIGKILL: what ffmpeg wrote is
+// to be thrown away) and waits for them.
+void abandon_encoder(VideoEncoder& encoder);

@@ -1,0 +1,38 @@
+// The loop that --frames and --video share: draws the show frame by frame
+// from the song's start, reads back the frames in the requested range and
+// hands each to the mode, shows the progress, and stops between two frames
+// when a stop signal arrives. Main thread; the caller owns the driver, which
+// start_show_driver has started.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "capture/capture.h"
+#include "capture/progress.h"
+#include "capture/show_driver.h"
+
+// Seconds of the main thread's wall-clock time spent in each part of the
+// loop; the rest (the progress report, the loop itself) is negligible.
+struct FrameLoopTimes {
+    double drawing = 0;  // draw_next_frame and glFinish: the GL calls and the rasterizing
+    double reading = 0;  // read_frame_rgb: copying the pixels out of the framebuffer
+    double handing = 0;  // the mode's handler: writing a PNG, or waiting on the video encoder
+};
+
+enum class FrameLoopEnd {
+    finished,  // every frame in the range was handed on
+    stopped,   // a stop signal arrived (stop_signal() says which)
+    failed,    // the handler failed (it printed why) or a GL error was reported
+};
+
+// Frame `n` of the range as tightly packed RGB rows, top row first. Returns
+// false to end the loop (after printing why).
+using FrameHandler = std::function<bool(int64_t n, const std::vector<uint8_t>& rgb)>;
+
+// Draws frames [0, range.end); each frame from range.first on is read back
+// and passed to `handle`. `progress` counts the frames drawn of range.end
+// and is started here; the caller finishes it. Frames stopped: loop ended
+// at driver.next_frame.
+FrameLoopEnd run_frame_loop(ShowDriver& driver, const FrameRange& range, Progress& progress, FrameLoopTimes& times,
+                            const FrameHandler& handle);

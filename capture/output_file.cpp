@@ -1,0 +1,40 @@
+#include "capture/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+std::string temporary_path(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t name = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(0, name) + "." + path.substr(name) + ".part";
+}
+
+bool create_temporary(const std::string& path, std::string& error) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        error = "cannot write " + path + ": it is a folder";
+        return false;
+    }
+    const int fd = open(temporary_path(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    close(fd);
+    return true;
+}
+
+bool commit_temporary(const std::string& path, std::string& error) {
+    const std::string temporary = temporary_path(path);
+    if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    std::remove(temporary.c_str());
+    return false;
+}
+
+void discard_temporary(const std::string& path) { std::remove(temporary_path(path).c_str()); }

@@ -1,0 +1,21 @@
+// Files written under a temporary name: an output PATH is written as
+// DIR/.NAME.part beside it and renamed over PATH only when complete, so PATH
+// never holds a half-written file, whether the capture fails, is stopped, or
+// the machine stops under it. Main thread.
+#pragma once
+#include <string>
+
+// DIR/.NAME.part for DIR/NAME (or .NAME.part for a bare NAME).
+std::string temporary_path(const std::string& path);
+
+// Checks, before any work, that `path` can be written: it is not a folder,
+// and its temporary can be created (it is, empty). On failure returns false
+// with a one-line reason naming `path` in `error`.
+bool create_temporary(const std::string& path, std::string& error);
+
+// Renames the complete temporary over `path`. On failure removes the
+// temporary and returns false with a one-line reason.
+bool commit_temporary(const std::string& path, std::string& error);
+
+// Removes the temporary of `path`, if any.
+void discard_temporary(const std::string& path);
