@@ -62,6 +62,13 @@ bool create_window(const Options& options, uint32_t extra_flags) {
         return false;
     }
     demo.window_id = SDL_GetWindowID(demo.window);
+    // No larger than the largest picture the driver can draw: asked of the
+    // window manager, which keeps a user's resize within it. Beyond that
+    // some drivers abort (Mesa's software GLX pushes every frame to the X
+    // server in one request, which cannot carry 32767 x 32767 pixels).
+    GLint most[2] = {0, 0};  // width, height in pixels
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
+    if (most[0] > 0 && most[1] > 0) SDL_SetWindowMaximumSize(demo.window, most[0], most[1]);
     SDL_ShowCursor(0);
     // Tear-free frames without burning a core: adaptive vsync where the
     // driver has it, plain vsync otherwise.
