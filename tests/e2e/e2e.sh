@@ -239,10 +239,12 @@ case "$case_name" in
     # A minute of what hands and window managers do: 500 events, sent at an
     # even pace over 58 s, then Escape. The show must take all of it, and
     # its audio (SDL's disk driver, paced like a device) must run on: the
-    # file grows all the time and holds the song byte for byte.
+    # file grows all the time and holds the song byte for byte. It starts
+    # fullscreen, so that the first F leaves fullscreen before the largest
+    # resize comes.
     dir=$(mktemp -d)
     "$(dirname "$tumbo")/tumbo-capture" --wav "$dir/song.wav" || fail "tumbo-capture failed"
-    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$dir/demo.raw" start -w
+    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$dir/demo.raw" start
     # Size of the audio file every 0.2 s: "nanoseconds bytes" lines.
     (while kill -0 "$pid" 2>/dev/null; do
        echo "$(date +%s%N) $(stat -c %s "$dir/demo.raw")"; sleep 0.2
