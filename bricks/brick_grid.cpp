@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <climits>
 
 #include "bricks/brick.h"
 #include "embedded/palette_values.h"
@@ -76,9 +78,13 @@ struct GridWalk {
 
 }  // namespace
 
-void draw_brick_grid(int segments, const int8_t* grid, int columns, int rows, int layers) {
-    if (grid == nullptr || columns < 1 || rows < 1 || layers < 1) return;
-    const GridWalk walk{grid, columns, rows, layers, segments};
+void draw_brick_grid(int segments, std::span<const int8_t> grid, int columns, int rows, int layers) {
+    if (columns < 1 || rows < 1 || layers < 1) return;
+    // columns x rows x layers <= the cells there are, without overflow; cell
+    // indices are ints, so a grid counts as at most INT_MAX cells.
+    const int64_t cells = static_cast<int64_t>(std::min<size_t>(grid.size(), INT_MAX));
+    if (static_cast<int64_t>(columns) * rows > cells / layers) return;
+    const GridWalk walk{grid.data(), columns, rows, layers, segments};
 
     glPushMatrix();
     // To the centre of cell (0, 0, 0); 1.2 * 0.5 is half a brick height per

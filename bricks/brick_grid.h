@@ -6,11 +6,13 @@
 // all draw through here.
 //
 // Thread: the main (render) thread only, with the GL context current.
-// Ownership: the grid belongs to the caller and is only read; `palette` is
-// fixed program data, read-only after static initialisation.
+// Ownership: the grid belongs to the caller and is only read, within the
+// length it comes with; `palette` is fixed program data, read-only after
+// static initialisation.
 #pragma once
 #include <array>
 #include <cstdint>
+#include <span>
 
 struct Rgb {
     float r, g, b;  // diffuse colour, 0..1
@@ -42,6 +44,8 @@ constexpr int grid_index(int c, int r, int l, int columns, int rows) { return (l
 // The cell at (c, r, l) is centred at x = 1 - columns + 2c,
 // y = 0.6 (rows - 1) - 1.176 r, z = layers - 1 - 2l: centred in x and z,
 // the top row at +0.6 (rows - 1). A joined pair is centred between its two
-// cells. Non-positive sizes or a null grid draw nothing. The modelview
-// matrix is the same on return.
-void draw_brick_grid(int segments, const int8_t* grid, int columns, int rows, int layers);
+// cells. Non-positive sizes, or a grid with fewer than columns x rows x
+// layers cells, draw nothing: no cell beyond the grid's length is ever read.
+// A C array passes with its length (`int8_t wall[99]; draw_brick_grid(6,
+// wall, 9, 11, 1);`). The modelview matrix is the same on return.
+void draw_brick_grid(int segments, std::span<const int8_t> grid, int columns, int rows, int layers);

@@ -1,8 +1,8 @@
 #include "bricks/display_lists.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <numbers>
 
 #include "bricks/brick.h"
@@ -21,7 +21,7 @@ constexpr int8_t yellow = 1, red = 2;  // red + 1 is white, red + 2 blue
 
 // Scratch cells for the lists being compiled; meaningless afterwards.
 int8_t shape_grid[shape_grid_cells];
-int8_t floor_grid[floor_grid_side * floor_grid_side];
+int8_t floor_grid[floor_grid_cells];
 
 // Compiles `draw` into `list` (GL_COMPILE: recorded, not drawn).
 template <typename Draw>
@@ -33,8 +33,9 @@ void compile(GLuint list, Draw draw) {
 
 }  // namespace
 
-void fill_shape_grid(int box, int8_t* grid) {
-    std::memset(grid, 0, shape_grid_cells);
+bool fill_shape_grid(int box, std::span<int8_t, shape_grid_cells> grid) {
+    std::fill(grid.begin(), grid.end(), int8_t{0});
+    if (box < 0 || box > max_shape_box) return false;
     const int n = 3 * box;  // last column and layer index
     const int b = 5 * box;  // last row index
     for (int u = 0; u <= n; ++u)
@@ -46,12 +47,13 @@ void fill_shape_grid(int box, int8_t* grid) {
                 if (outside >= 2)
                     grid[grid_index(w, v, u, n + 1, b + 1)] = static_cast<int8_t>(red + (u + v + w) % 2);
             }
+    return true;
 }
 
-void fill_floor_grid(int8_t* grid) {
-    constexpr int cells = floor_grid_side * floor_grid_side;
+void fill_floor_grid(std::span<int8_t, floor_grid_cells> grid) {
+    constexpr int cells = floor_grid_cells;
     constexpr int centre = 20 * floor_grid_side + 20;  // row 20, column 20
-    std::memset(grid, 0, cells);
+    std::fill(grid.begin(), grid.end(), int8_t{0});
 
     // Oval ring: 315 steps of 0.02 rad go once around (6.3 > 2 pi). 3 columns
     // and 5 rows of radius are close to a circle because rows are 1.176

@@ -18,6 +18,9 @@
 #pragma once
 #include <GL/gl.h>
 
+#include <cstdint>
+#include <span>
+
 #include "bricks/block_text.h"  // build_glyph_index, also part of start-up
 
 // Wire-frame boxes of red and white bricks: 1x1x1, 4x6x4 and 7x11x7 cells.
@@ -35,14 +38,24 @@ extern GLuint arc_lists[1];
 extern GLuint brick_lists[5];
 
 // Cell grids behind the shape and floor lists, filled without a device
-// (the builders below compile them). Both write every cell of `grid`.
-constexpr int shape_grid_cells = 8000;  // room for the largest box, 8x12x8
+// (the builders below compile them). Both write every cell of `grid`, and
+// only those: the length is part of the type.
+constexpr int shape_grid_cells = 8000;  // one shape grid; the lists use boxes 0..2
 constexpr int floor_grid_side = 40;     // 40x40 cells, one layer
-// Box number 0..2 of 3L+1 columns, 5L+1 rows and 3L+1 layers: the twelve
-// edges, alternating red and white.
-void fill_shape_grid(int box, int8_t* grid);
+constexpr int floor_grid_cells = floor_grid_side * floor_grid_side;
+
+// Cells of box L: 3L+1 columns, 5L+1 rows and 3L+1 layers.
+constexpr int shape_box_cells(int box) { return (3 * box + 1) * (5 * box + 1) * (3 * box + 1); }
+// The largest box a shape grid holds (6656 cells; box 6 would take 11191).
+constexpr int max_shape_box = 5;
+static_assert(shape_box_cells(max_shape_box) <= shape_grid_cells &&
+              shape_box_cells(max_shape_box + 1) > shape_grid_cells);
+
+// Box `box` (0..max_shape_box): the twelve edges, alternating red and
+// white. Any other box leaves the grid empty and returns false.
+bool fill_shape_grid(int box, std::span<int8_t, shape_grid_cells> grid);
 // The ring, then ten cells from ten pairs of rand() calls.
-void fill_floor_grid(int8_t* grid);
+void fill_floor_grid(std::span<int8_t, floor_grid_cells> grid);
 
 // Every start-up list, with the global GL state step in its place.
 void build_startup_lists();

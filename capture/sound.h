@@ -17,9 +17,10 @@
 // of the song.
 using AudioTap = std::function<void(int64_t position, const int16_t* samples, int64_t frames)>;
 
-// Renders the song until at least `frames` sample frames from its start
-// have been rendered, one device buffer at a time, and hands each buffer to
-// `tap`. `position` is the count handed on so far (the caller's, from 0).
+// Renders the song until `frames` sample frames from its start have been
+// handed to `tap`, at most one device buffer at a time (the driver keeps
+// what lies beyond `frames` for the next call). `position` is the count
+// handed on so far (the caller's, from 0).
 void feed_audio_until(AudioDriver& audio, int64_t& position, int64_t frames, const AudioTap& tap);
 
 // Calls `use` with the part of [position, position + frames) that lies in

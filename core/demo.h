@@ -55,6 +55,15 @@ void apply_antialias_request(const Options& options);
 // SDL_WINDOW_HIDDEN). On failure prints one line to stderr and returns false.
 bool create_window(const Options& options, uint32_t extra_flags = 0);
 
+// Asks the window manager (a maximum size in the X window's size hints) to
+// keep the window within the largest picture the driver can draw
+// (GL_MAX_VIEWPORT_DIMS), so that a user's resize cannot go beyond it: some
+// drivers abort there (Mesa's software GLX sends every frame to the X
+// server in one request, which cannot carry 32767 x 32767 pixels). The hint
+// holds in and out of fullscreen; create_window sets it. Needs the GL
+// context; does nothing without a window or on a display other than X11.
+void limit_window_size();
+
 // Two-sided lighting, the decoded meshes, the start-up display lists and the
 // global GL state between them. Needs the GL context current.
 void build_gl_content();

@@ -1,6 +1,8 @@
 // Start-up sequence and shutdown. Main thread.
 #include <SDL.h>
 #include <SDL_opengl.h>
+#include <SDL_syswm.h>
+#include <X11/Xutil.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,11 +66,34 @@ bool create_window(const Options& options, uint32_t extra_flags) {
         return false;
     }
     demo.window_id = SDL_GetWindowID(demo.window);
+    limit_window_size();
     SDL_ShowCursor(0);
     // Tear-free frames without burning a core: adaptive vsync where the
     // driver has it, plain vsync otherwise.
     if (SDL_GL_SetSwapInterval(-1) < 0) SDL_GL_SetSwapInterval(1);
     return true;
+}
+
+void limit_window_size() {
+    if (!demo.window || !demo.gl_context) return;
+    GLint most[2] = {0, 0};  // width, height in pixels
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
+    SDL_SysWMinfo wm;
+    SDL_VERSION(&wm.version);
+    if (most[0] <= 0 || most[1] <= 0 || !SDL_GetWindowWMInfo(demo.window, &wm) || wm.subsystem != SDL_SYSWM_X11)
+        return;
+    // The hint alone, set on the X window: SDL_SetWindowMaximumSize would
+    // also resize the window, which races with a fullscreen request.
+    XSizeHints* hints = XAllocSizeHints();
+    if (!hints) return;
+    long supplied = 0;  // which fields the window already had; kept
+    XGetWMNormalHints(wm.info.x11.display, wm.info.x11.window, hints, &supplied);
+    hints->max_width = most[0];
+    hints->max_height = most[1];
+    hints->flags |= PMaxSize;
+    XSetWMNormalHints(wm.info.x11.display, wm.info.x11.window, hints);
+    XFree(hints);
+    XFlush(wm.info.x11.display);
 }
 
 void build_gl_content() {

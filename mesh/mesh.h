@@ -21,9 +21,15 @@
 // an empty mesh and a reason; it never reads outside the bytes it is given.
 //
 // Threads: main thread only (decoded at start-up, drawn by the frame loop).
-// Ownership: a Mesh owns every record and array it points to (see
+// Ownership: a Mesh owns every record, name and array it points to (see
 // MeshStorage); nothing refers back into the packed bytes. Meshes move but
 // do not copy, since their lists point into their own storage.
+//
+// Memory: what a decode allocates grows with the input, not with the limits
+// of the format: every record, name and array is sized by bytes that the
+// input really holds, at most mesh_decode_bytes_per_input_byte bytes for each
+// byte of input (see below), so hostile data cannot cost much more than its
+// own size.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +38,13 @@
 
 // Longest name plus its terminating zero: names are 999 bytes at most.
 constexpr int mesh_name_size = 1000;
+
+// Most bytes a decode allocates per byte of input, for any input (beyond
+// mesh_decode_fixed_bytes): the cheapest records are a two-byte "o" record
+// (a MeshObject, 72 bytes) and a one-byte face of no corners (a Face, 32
+// bytes); names cost their own length, indices and coordinates twice theirs.
+constexpr size_t mesh_decode_bytes_per_input_byte = 48;
+constexpr size_t mesh_decode_fixed_bytes = 16384;  // deque maps and first blocks
 
 // The kind of an object follows from its name alone.
 enum class MeshObjectKind : int32_t {
@@ -46,8 +59,8 @@ struct Material {
     float specular[4] = {};  // R, G, B, A
     float reserved = 0;      // tenth float of the record; kept, read by nothing
     float shininess = 0;     // specular exponent handed to OpenGL
-    char name[mesh_name_size] = {};  // zero-terminated, rest zero-filled
-    Material* next = nullptr;        // next material in list order
+    const char* name = "";     // zero-terminated, at most 999 bytes; in MeshStorage::names
+    Material* next = nullptr;  // next material in list order
 };
 
 struct Face {
@@ -60,14 +73,14 @@ struct Face {
 struct MeshGroup {
     Face* faces = nullptr;         // head of the face list (last face entry first)
     Material* material = nullptr;  // never null in a decoded mesh
-    char name[mesh_name_size] = {};
+    const char* name = "";         // zero-terminated; in MeshStorage::names
     MeshGroup* next = nullptr;     // next group of the same object
 };
 
 struct MeshObject {
     MeshObjectKind kind = MeshObjectKind::solid;
     MeshGroup* groups = nullptr;   // head of the group list (last "g" record first)
-    char name[mesh_name_size] = {};
+    const char* name = "";         // zero-terminated; in MeshStorage::names
     MeshObject* next = nullptr;    // next object in list order
     MeshObject* pivot = nullptr;   // pivot marker that rotates this object, or null
     float angle = 0;               // degrees about pivot->axis; set by the walk pose only
@@ -76,14 +89,15 @@ struct MeshObject {
 };
 
 // Backing store for the records a Mesh points to. Deques keep element
-// addresses stable as they grow; the index array is reserved once for the
-// most indices the packed bytes could hold, so it never reallocates.
+// addresses stable as they grow; the index and name arrays are reserved once
+// for the most the packed bytes could hold, so they never reallocate.
 struct MeshStorage {
     std::deque<MeshObject> objects;
     std::deque<MeshGroup> groups;
     std::deque<Material> materials;
     std::deque<Face> faces;
     std::vector<int32_t> indices;  // Face index arrays point in here
+    std::vector<char> names;       // every kept name with its zero, one after another; names point in here
 };
 
 struct Mesh {

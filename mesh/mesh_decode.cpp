@@ -95,25 +95,40 @@ private:
         if (scale == 0) return fail(MeshDecodeError::zero_scale, 0);
         if (!read_array(mesh_.vertex_count, mesh_.vertices, scale)) return false;
         if (!read_array(mesh_.normal_count, mesh_.normals, scale)) return false;
-        // Every index takes two bytes of input, so this bounds them all and
-        // the pointers faces keep into the array stay valid.
+        // Every index takes two bytes of input and every name byte one, so
+        // these bound them all and the pointers faces and records keep into
+        // the arrays stay valid.
         mesh_.storage.indices.reserve(in_.left() / index_bytes);
+        mesh_.storage.names.reserve(in_.left());
         return true;
     }
 
-    // Copies a zero-terminated name into `out` (mesh_name_size bytes,
-    // zero-filled after the name).
-    bool read_name(char* out) {
+    // Reads a zero-terminated name of at most mesh_name_size - 1 bytes and
+    // points `name` at it, still in the input; nothing is copied.
+    bool read_name(const char*& name) {
         const size_t limit = std::min(in_.left(), static_cast<size_t>(mesh_name_size));
         const void* end = std::memchr(in_.data + in_.pos, 0, limit);
         if (!end) {
             return fail(in_.left() >= static_cast<size_t>(mesh_name_size) ? MeshDecodeError::name_too_long
                                                                            : MeshDecodeError::truncated);
         }
-        const size_t length = static_cast<const uint8_t*>(end) - (in_.data + in_.pos);
-        std::memcpy(out, in_.data + in_.pos, length);
-        std::memset(out + length, 0, mesh_name_size - length);
-        in_.pos += length + 1;
+        name = reinterpret_cast<const char*>(in_.data + in_.pos);
+        in_.pos = static_cast<size_t>(static_cast<const uint8_t*>(end) - in_.data) + 1;
+        return true;
+    }
+
+    // Reads a name as above and copies it, with its zero, into the mesh's
+    // name store, where `name` then points.
+    bool keep_name(const char*& name) {
+        const size_t start = in_.pos;
+        if (!read_name(name)) return false;
+        std::vector<char>& names = mesh_.storage.names;
+        // Cannot fail (the reserve covers every byte the input has left);
+        // checked so that a slip could never leave dangling pointers.
+        if (names.capacity() - names.size() < in_.pos - start) return fail(MeshDecodeError::truncated, start);
+        const size_t at = names.size();
+        names.insert(names.end(), name, name + (in_.pos - start));
+        name = names.data() + at;
         return true;
     }
 
@@ -142,7 +157,7 @@ private:
 
     bool read_material() {
         Material& m = mesh_.storage.materials.emplace_back();
-        if (!read_name(m.name)) return false;
+        if (!keep_name(m.name)) return false;
         constexpr size_t material_floats = 11;
         if (!in_.has(material_floats * 4)) return fail(MeshDecodeError::truncated);
         for (float* colour : {m.ambient, m.diffuse, m.specular}) {
@@ -158,7 +173,7 @@ private:
 
     bool read_object() {
         MeshObject& o = mesh_.storage.objects.emplace_back();
-        if (!read_name(o.name)) return false;
+        if (!keep_name(o.name)) return false;
         o.kind = starts_with(o.name, pivot_prefix) ? MeshObjectKind::pivot_marker : MeshObjectKind::solid;
         if (starts_with(o.name, light_prefix)) {
             if (light_count_ == max_mesh_lights) return fail(MeshDecodeError::too_many_lights);
@@ -174,8 +189,8 @@ private:
 
     bool read_group() {
         MeshGroup& g = mesh_.storage.groups.emplace_back();
-        if (!read_name(g.name)) return false;
-        char material_name[mesh_name_size];
+        if (!keep_name(g.name)) return false;
+        const char* material_name = nullptr;  // in the input: only looked up
         const size_t material_offset = in_.pos;
         if (!read_name(material_name)) return false;
         // Every match along the list replaces the last, so among materials
@@ -291,7 +306,7 @@ private:
             for (MeshObject* o = mesh_.objects; o; o = o->next) {
                 if (o->kind == MeshObjectKind::pivot_marker || o->pivot) continue;
                 needle[0] = '_';
-                std::memcpy(needle + 1, o->name, mesh_name_size);  // names are terminated within
+                std::memcpy(needle + 1, o->name, std::strlen(o->name) + 1);  // at most mesh_name_size bytes
                 if (std::strstr(marker->name, needle)) o->pivot = marker;
             }
         }

@@ -2,6 +2,7 @@
 // culling switch they leave behind.
 #include <SDL_opengl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -17,7 +18,7 @@ using Brick = GlTest;
 using BrickGrid = GlTest;
 
 Probe grid(std::vector<int8_t> cells, int columns, int rows, int layers) {
-    return probe([&] { draw_brick_grid(4, cells.data(), columns, rows, layers); });
+    return probe([&] { draw_brick_grid(4, cells, columns, rows, layers); });
 }
 
 }  // namespace
@@ -112,4 +113,17 @@ TEST_F(BrickGrid, ValuesOutsideThePaletteAreEmptyCells) {
         EXPECT_EQ(p.bricks.size(), 1u) << int{bad};
         EXPECT_EQ(p.tubes.size(), 1u) << int{bad};  // not covered by it
     }
+}
+
+// The grid's length travels with it: a shape that needs more cells than it
+// has draws nothing rather than reading on. A C array passes as it is, as
+// the closing wall passes its 9 x 11 cells.
+TEST_F(BrickGrid, AShapeLargerThanItsGridDrawsNothing) {
+    static int8_t wall_cells[99];
+    std::fill(std::begin(wall_cells), std::end(wall_cells), int8_t{2});
+    EXPECT_EQ(probe([] { draw_brick_grid(4, wall_cells, 9, 11, 1); }).bricks.size(), 55u);  // 4 pairs and a single a row
+    EXPECT_EQ(probe([] { draw_brick_grid(4, wall_cells, 9, 12, 1); }).bricks.size(), 0u);
+    EXPECT_EQ(grid({1, 1, 1}, 2, 2, 1).bricks.size(), 0u);
+    EXPECT_EQ(grid({1, 1, 1, 1}, 1, 2, 3).bricks.size(), 0u);
+    EXPECT_EQ(grid({1}, 65536, 65536, 2).bricks.size(), 0u);  // 2^33 cells: no overflow into "fits"
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <span>
 
 #include "brick_probe.h"
 #include "bricks/brick.h"
@@ -59,6 +60,23 @@ TEST_F(DisplayLists, ShapeFramesHaveOneFortyAndEightyFourAlternatingBricks) {
             EXPECT_NEAR(b.width, 2, 1e-3);
         }
     }
+}
+
+// Box L takes (3L+1)^2 (5L+1) cells, so box 5 is the largest of the 8000;
+// a larger or a negative box leaves the grid empty, and nothing beyond it is
+// written.
+TEST(ShapeGrid, BoxesTooLargeForTheGridLeaveItEmpty) {
+    std::vector<int8_t> cells(shape_grid_cells + 64, 9);
+    const std::span<int8_t, shape_grid_cells> grid(cells.data(), shape_grid_cells);
+    const auto filled = [&] { return std::count_if(grid.begin(), grid.end(), [](int8_t c) { return c != 0; }); };
+    EXPECT_TRUE(fill_shape_grid(5, grid));
+    EXPECT_EQ(filled(), 4 * (16 + 26 + 16) - 2 * 8);  // twelve edges, each corner shared by three
+    for (int box : {6, 7, 1000, -1}) {
+        std::fill(grid.begin(), grid.end(), int8_t{9});
+        EXPECT_FALSE(fill_shape_grid(box, grid)) << box;
+        EXPECT_EQ(filled(), 0) << box;
+    }
+    EXPECT_EQ(std::count(cells.begin() + shape_grid_cells, cells.end(), 9), 64);
 }
 
 // The ten scattered cells continue rand() right after the synthesizer's

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "synth/audio_driver.h"
 #include "synth_test_util.h"
 
 namespace {
@@ -92,6 +93,35 @@ TEST(AudioCallback, AnyBufferSizeGivesTheSameSamples) {
         load_song();
         ASSERT_EQ(render(3 * bar_frames, size), reference) << size;
     }
+}
+
+// A caller sizes its output by the frames it asks for; the callback still
+// runs in whole device buffers, and what a call does not hand on comes first
+// in the next.
+TEST(AudioDriver, HandsOnExactlyTheFramesAskedForWhileTheCallbackRunsWholeBuffers) {
+    load_song();
+    const Samples reference = render(3 * bar_frames);
+    load_song();
+    AudioDriver driver;
+    constexpr int16_t guard = 0x5A5A;
+    Samples out(2 * 1000 + 64, guard), got;
+    auto take = [&](int64_t frames, size_t room) {
+        const int64_t n = drive_audio_until(driver, frames, std::span(out.data(), room));
+        got.insert(got.end(), out.begin(), out.begin() + 2 * n);
+        return n;
+    };
+    EXPECT_EQ(take(1000, 2000), 1000);
+    EXPECT_EQ(std::pair(driver.frames_rendered, synth.clock.sample_counter), std::pair(int64_t{4096}, int64_t{4096}));
+    EXPECT_EQ(take(5000, 2000), 1000);  // room for 1000 of the 4000 asked for
+    EXPECT_EQ(take(1500, 2000), 0);     // already handed on
+    EXPECT_EQ(take(2011, 2000), 11);
+    EXPECT_EQ(std::count(out.begin() + 2000, out.end(), guard), 64);
+    EXPECT_EQ(drive_audio_until(driver, 10000, nullptr), 10000 - 2011);  // skipped, as a frame driver does
+    EXPECT_EQ(driver.frames_rendered, 12288);
+    EXPECT_EQ(take(10500, 2000), 500);
+    ASSERT_EQ(got.size(), 2u * 2511);
+    EXPECT_TRUE(std::equal(got.begin(), got.begin() + 2 * 2011, reference.begin()));
+    EXPECT_TRUE(std::equal(got.begin() + 2 * 2011, got.end(), reference.begin() + 2 * 10000));
 }
 
 TEST(BeatPulse, StartsAtTheFirstQueryAfterANoteRisesToOneAndEndsOnePulsePerVoiceForAllClocks) {
