@@ -11,10 +11,14 @@ fi
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 trap 'kill $wm 2>/dev/null' EXIT
-for _ in $(seq 1 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+# The window manager must be up before a window is made, or fullscreen and
+# size requests go unmanaged; on a busy machine it can take a while.
+wm_up=""
+for _ in $(seq 1 300); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { wm_up=1; break; }
   sleep 0.1
 done
+[ -n "$wm_up" ] || { echo "FAIL: the window manager did not start within 30 s"; exit 1; }
 case_name=$1
 tumbo=$2
 close_tool=${3:-}
@@ -41,13 +45,13 @@ start() {
   sleep 0.5  # let the frame loop run
 }
 
-# Waits up to 5 s for the demo to end; sets `status`.
+# Waits up to 10 s for the demo to end; sets `status`.
 wait_exit() {
-  for _ in $(seq 1 50); do
+  for _ in $(seq 1 100); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  kill -0 "$pid" 2>/dev/null && fail "still running 5 s after $1"
+  kill -0 "$pid" 2>/dev/null && fail "still running 10 s after $1"
   wait "$pid"
   status=$?
   pid=""
@@ -55,10 +59,10 @@ wait_exit() {
 
 geometry() { xwininfo -id "$wid" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
-# Waits up to 5 s for the window to reach the size $1 (the window manager
+# Waits up to 15 s for the window to reach the size $1 (the window manager
 # may take a while under load), then fails with $2.
 expect_geometry() {
-  for _ in $(seq 1 50); do
+  for _ in $(seq 1 150); do
     [ "$(geometry)" = "$1" ] && return 0
     sleep 0.1
   done
