@@ -23,32 +23,57 @@ RingPoint ring_point(int k, int n) {
     return {static_cast<float>(std::sin(theta)), static_cast<float>(std::cos(theta))};
 }
 
+// The points k = 0..n of one ring, worked out once for all the studs (or
+// tubes) of a brick; rings of more than max_table_facets facets are worked
+// out point by point.
+struct Ring {
+    static constexpr int max_table_facets = 64;
+    int n;
+    RingPoint table[max_table_facets + 1];
+
+    explicit Ring(int facets) : n(facets) {
+        for (int k = 0; k <= n && n <= max_table_facets; ++k) table[k] = ring_point(k, n);
+    }
+    RingPoint operator[](int k) const { return n <= max_table_facets ? table[k] : ring_point(k, n); }
+};
+
 // A vertex with its normal, in the brick's local frame.
 struct Corner {
     float x, y, z;
     float nx, ny, nz;
 };
 
-// Sends triangles inside one glBegin(GL_TRIANGLES) / glEnd pair, each
-// vertex with its own normal. `ox`, `oz`: the offset of the part being drawn
-// (a stud or tube) from the local frame's origin, added to its vertices in
-// double precision and rounded once; 0 for the body, whose vertices then
-// go out exactly as given.
+// Sends triangles between begin() and glEnd(), each vertex with its own
+// normal; a normal goes out only when it differs from the previous vertex's
+// in the same pair (as a GL attribute it stays current). `ox`, `oz`: the
+// offset of the part being drawn (a stud or tube) from the local frame's
+// origin, added to its vertices in double precision and rounded once; 0 for
+// the body, whose vertices then go out exactly as given.
 struct Triangles {
     bool list_cut = true;  // GL_QUADS quads are cut as in a display list (see QuadCut)
     double ox = 0, oz = 0;
+    float nx = NAN, ny = NAN, nz = NAN;  // the normal last sent; NaN: none yet
 
-    void corner(const Corner& c) const {
-        glNormal3f(c.nx, c.ny, c.nz);
+    void begin() {
+        glBegin(GL_TRIANGLES);
+        nx = ny = nz = NAN;
+    }
+    void corner(const Corner& c) {
+        if (c.nx != nx || c.ny != ny || c.nz != nz) {
+            glNormal3f(c.nx, c.ny, c.nz);
+            nx = c.nx;
+            ny = c.ny;
+            nz = c.nz;
+        }
         glVertex3f(static_cast<float>(c.x + ox), c.y, static_cast<float>(c.z + oz));
     }
-    void triangle(const Corner& a, const Corner& b, const Corner& c) const {
+    void triangle(const Corner& a, const Corner& b, const Corner& c) {
         corner(a);
         corner(b);
         corner(c);
     }
     // A GL_QUADS quad a, b, c, d.
-    void quad(const Corner& a, const Corner& b, const Corner& c, const Corner& d) const {
+    void quad(const Corner& a, const Corner& b, const Corner& c, const Corner& d) {
         if (list_cut) {
             triangle(a, b, d);
             triangle(b, c, d);
@@ -59,7 +84,7 @@ struct Triangles {
     }
     // One quad of a GL_QUAD_STRIP: strip vertices s0, s1, s2, s3 (the quad
     // s0, s1, s3, s2), cut along s0-s3.
-    void strip_quad(const Corner& s0, const Corner& s1, const Corner& s2, const Corner& s3) const {
+    void strip_quad(const Corner& s0, const Corner& s1, const Corner& s2, const Corner& s3) {
         triangle(s0, s1, s3);
         triangle(s2, s0, s3);
     }
@@ -68,12 +93,12 @@ struct Triangles {
 // The faceted wall of a stud or tube: a ring of n facets around the part's
 // y axis, from y = top down to y = bottom, normals pointing outwards at the
 // facet corners (a quad strip, top then bottom at each corner).
-void draw_ring_wall(const Triangles& out, int n, float radius, float top, float bottom) {
-    RingPoint p = ring_point(0, n);
+void draw_ring_wall(Triangles& out, const Ring& ring, float radius, float top, float bottom) {
+    RingPoint p = ring[0];
     Corner upper{radius * p.sin, top, radius * p.cos, p.sin, 0.0f, p.cos};
     Corner lower{radius * p.sin, bottom, radius * p.cos, p.sin, 0.0f, p.cos};
-    for (int k = 1; k <= n; ++k) {
-        p = ring_point(k, n);
+    for (int k = 1; k <= ring.n; ++k) {
+        p = ring[k];
         const Corner next_upper{radius * p.sin, top, radius * p.cos, p.sin, 0.0f, p.cos};
         const Corner next_lower{radius * p.sin, bottom, radius * p.cos, p.sin, 0.0f, p.cos};
         out.strip_quad(upper, lower, next_upper, next_lower);
@@ -87,20 +112,20 @@ void draw_ring_wall(const Triangles& out, int n, float radius, float top, float 
 // a flat cap, a fan of n triangles around its centre. (The fan this stands
 // for sent every rim point twice in a row; the degenerate triangles in
 // between drew nothing and are left out.)
-void draw_stud(const Triangles& out, int n) {
-    draw_ring_wall(out, n, stud_radius, stud_top, body_height);
+void draw_stud(Triangles& out, const Ring& ring) {
+    draw_ring_wall(out, ring, stud_radius, stud_top, body_height);
 
     const Corner centre{0.0f, stud_top, 0.0f, 0.0f, 1.0f, 0.0f};
-    for (int k = 0; k < n; ++k) {
-        const RingPoint a = ring_point(k, n);
-        const RingPoint b = ring_point(k + 1, n);
+    for (int k = 0; k < ring.n; ++k) {
+        const RingPoint a = ring[k];
+        const RingPoint b = ring[k + 1];
         out.triangle(centre, {stud_radius * a.sin, stud_top, stud_radius * a.cos, 0.0f, 1.0f, 0.0f},
                      {stud_radius * b.sin, stud_top, stud_radius * b.cos, 0.0f, 1.0f, 0.0f});
     }
 }
 
 // A face of the body or hollow: four corners in GL_QUADS order, one normal.
-void face(const Triangles& out, float nx, float ny, float nz, const float (&v)[4][3]) {
+void face(Triangles& out, float nx, float ny, float nz, const float (&v)[4][3]) {
     Corner c[4];
     for (int i = 0; i < 4; ++i) c[i] = {v[i][0], v[i][1], v[i][2], nx, ny, nz};
     out.quad(c[0], c[1], c[2], c[3]);
@@ -108,7 +133,7 @@ void face(const Triangles& out, float nx, float ny, float nz, const float (&v)[4
 
 // The body's four walls and, when it has studs, its top. Local frame: x in
 // [0, w], y in [0, 1.2], z in [-d, 0]. It never has a flat bottom.
-void draw_body(const Triangles& out, float w, float d, bool top) {
+void draw_body(Triangles& out, float w, float d, bool top) {
     const float h = body_height;
     face(out, 0, 0, 1, {{0, 0, 0}, {w, 0, 0}, {w, h, 0}, {0, h, 0}});       // front
     face(out, -1, 0, 0, {{0, 0, 0}, {0, h, 0}, {0, h, -d}, {0, 0, -d}});    // left
@@ -120,7 +145,7 @@ void draw_body(const Triangles& out, float w, float d, bool top) {
 // The open underside: the rim ring at y = 0 between the outer edge and the
 // inner edge one wall thickness inside it (a quad strip), then the hollow's
 // ceiling and inner walls, all facing into the hollow.
-void draw_rim_and_hollow(const Triangles& out, float w, float d) {
+void draw_rim_and_hollow(Triangles& out, float w, float d) {
     const float t = wall;
     const float x1 = w - t;   // inner right edge
     const float z1 = -d + t;  // inner far edge
@@ -144,7 +169,7 @@ void draw_rim_and_hollow(const Triangles& out, float w, float d) {
 
 // One open tube from the rim plane's wall height up to the ceiling, at the
 // part's origin. No caps; culling is off so its inside shows too.
-void draw_tube(const Triangles& out, int n) { draw_ring_wall(out, n, tube_radius, hollow_ceiling, wall); }
+void draw_tube(Triangles& out, const Ring& ring) { draw_ring_wall(out, ring, tube_radius, hollow_ceiling, wall); }
 
 // Whether GL clips a run of quads drawn directly under the current
 // matrices: some vertex lies outside the view volume (-w <= x, y, z <= w in
@@ -220,13 +245,14 @@ void draw_brick_in(BrickRun& run, int width, int depth, int stud_segments, int u
     const ClipTest clip = tested ? ClipTest::current() : ClipTest{};
     Triangles out;
     out.list_cut = tested ? clip.box_outside(0, w, 0, body_height, -d, 0) : run.cut != QuadCut::unclipped;
-    glBegin(GL_TRIANGLES);
+    out.begin();
     if (stud_segments != 0) {
+        const Ring ring(stud_segments);
         for (int i = 0; i < depth; ++i) {
             for (int j = 0; j < width; ++j) {
                 out.ox = 0.5 + j;  // stud centre of row i, column j
                 out.oz = -0.5 - i;
-                draw_stud(out, stud_segments);
+                draw_stud(out, ring);
             }
         }
         out.ox = out.oz = 0;
@@ -242,12 +268,13 @@ void draw_brick_in(BrickRun& run, int width, int depth, int stud_segments, int u
         glDisable(GL_CULL_FACE);
         // Tubes stand only at interior grid points, where four studs meet.
         if (width > 1 && depth > 1) {
-            glBegin(GL_TRIANGLES);
+            const Ring ring(underside_segments);
+            out.begin();
             for (int z = -1; z >= -(depth - 1); --z) {
                 for (int x = 1; x <= width - 1; ++x) {
                     out.ox = x;
                     out.oz = z;
-                    draw_tube(out, underside_segments);
+                    draw_tube(out, ring);
                 }
             }
             glEnd();
