@@ -45,13 +45,12 @@ struct Corner {
 
 // Sends triangles between begin() and glEnd(), each vertex with its own
 // normal; a normal goes out only when it differs from the previous vertex's
-// in the same pair (as a GL attribute it stays current). `ox`, `oz`: the
-// offset of the part being drawn (a stud or tube) from the local frame's
-// origin, added to its vertices in double precision and rounded once; 0 for
-// the body, whose vertices then go out exactly as given.
+// in the same pair (as a GL attribute it stays current). Vertices go out
+// exactly as given: a part's place in its brick is a matrix change, since
+// vertices moved on the CPU land a rounding step away from where the
+// matrix puts them and flip pixels on the edges.
 struct Triangles {
     bool list_cut = true;  // GL_QUADS quads are cut as in a display list (see QuadCut)
-    double ox = 0, oz = 0;
     float nx = NAN, ny = NAN, nz = NAN;  // the normal last sent; NaN: none yet
 
     void begin() {
@@ -65,7 +64,7 @@ struct Triangles {
             ny = c.ny;
             nz = c.nz;
         }
-        glVertex3f(static_cast<float>(c.x + ox), c.y, static_cast<float>(c.z + oz));
+        glVertex3f(c.x, c.y, c.z);
     }
     void triangle(const Corner& a, const Corner& b, const Corner& c) {
         corner(a);
@@ -245,18 +244,21 @@ void draw_brick_in(BrickRun& run, int width, int depth, int stud_segments, int u
     const ClipTest clip = tested ? ClipTest::current() : ClipTest{};
     Triangles out;
     out.list_cut = tested ? clip.box_outside(0, w, 0, body_height, -d, 0) : run.cut != QuadCut::unclipped;
-    out.begin();
     if (stud_segments != 0) {
         const Ring ring(stud_segments);
         for (int i = 0; i < depth; ++i) {
+            glPushMatrix();
+            glTranslatef(0.5f, 0.0f, -0.5f - static_cast<float>(i));  // first stud centre of row i
             for (int j = 0; j < width; ++j) {
-                out.ox = 0.5 + j;  // stud centre of row i, column j
-                out.oz = -0.5 - i;
+                out.begin();
                 draw_stud(out, ring);
+                glEnd();
+                glTranslatef(1.0f, 0.0f, 0.0f);
             }
+            glPopMatrix();
         }
-        out.ox = out.oz = 0;
     }
+    out.begin();
     draw_body(out, w, d, stud_segments != 0);
     if (underside_segments != 0) {
         if (tested) out.list_cut = clip.box_outside(wall, w - wall, 0, hollow_ceiling, -d + wall, -wall);
@@ -269,15 +271,16 @@ void draw_brick_in(BrickRun& run, int width, int depth, int stud_segments, int u
         // Tubes stand only at interior grid points, where four studs meet.
         if (width > 1 && depth > 1) {
             const Ring ring(underside_segments);
-            out.begin();
             for (int z = -1; z >= -(depth - 1); --z) {
                 for (int x = 1; x <= width - 1; ++x) {
-                    out.ox = x;
-                    out.oz = z;
+                    glPushMatrix();
+                    glTranslatef(static_cast<float>(x), 0.0f, static_cast<float>(z));
+                    out.begin();
                     draw_tube(out, ring);
+                    glEnd();
+                    glPopMatrix();
                 }
             }
-            glEnd();
         }
     }
 

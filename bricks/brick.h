@@ -6,11 +6,11 @@
 //
 // Every face reaches GL as independent triangles (GL_TRIANGLES), split the
 // way the driver splits the quads, quad strips and fans they stand for, so
-// that a brick is one run of primitives the driver draws in one go instead
-// of dozens of short ones. A stud's or tube's position within its brick is
-// added to its vertices here rather than by a matrix change, which would
-// split the run. The brick's own frame and everything around it still goes
-// through the modelview, as before.
+// that each stud, each tube and the rest of a brick are one run of
+// primitives each, which the driver draws in one go instead of several
+// short ones. Studs and tubes are still placed by matrix changes, as
+// before: vertices moved on the CPU would land a rounding step away and
+// flip pixels on the edges.
 //
 // Thread: the main (render) thread only, with the GL context current.
 // Ownership: no state of its own. A call leaves behind the material it set
