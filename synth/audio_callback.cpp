@@ -273,17 +273,20 @@ void mix_span(Group<N>& g, int32_t k, int32_t end, int32_t ring_in, int32_t ring
         Floats p[lanes + 1];
         p[0] = g.phase;
         Floats step = g.step;
+#pragma GCC unroll 4
         for (int32_t f = 0; f < lanes; ++f) {
             p[f + 1] = p[f] + step;
             step = step + g.slide;
         }
         Ints out_of_range = {};
+#pragma GCC unroll 4
         for (int32_t f = 1; f <= lanes; ++f) out_of_range |= (p[f] >= g.length) | (p[f] < 0.0f);
         if (any(out_of_range & g.sounding)) {  // a note ends in these frames: frame by frame
             for (int32_t f = 0; f < lanes; ++f) mix_frame(g, in, out, k + f, left, right);
             continue;
         }
         Ints index[lanes];
+#pragma GCC unroll 4
         for (int32_t f = 0; f < lanes; ++f) index[f] = __builtin_convertvector(p[f], Ints) & g.sounding;
 
         // Per voice, the four frames in a row: echo, sound, the ring, and
@@ -307,6 +310,7 @@ void mix_span(Group<N>& g, int32_t k, int32_t end, int32_t ring_in, int32_t ring
         Floats term[lanes], filtered[lanes];
         transpose(filter_in, term);
         Floats state = g.state;
+#pragma GCC unroll 4
         for (int32_t f = 0; f < lanes; ++f) {
             state = term[f] + g.lowpass * state;
             term[f] = state;
