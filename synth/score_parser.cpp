@@ -108,6 +108,9 @@ struct ParseState {
     std::array<int32_t, voice_count> track_line{};  // line of the last definition of each track, 0 = none
     std::array<bool, voice_count> instrument_defined{};
     std::array<bool, pattern_count> pattern_defined{};
+    // Instrument lines in order, rendered all together once the text is
+    // read (a voice defined twice keeps its last line).
+    std::vector<InstrumentRequest> instruments;
 };
 
 void report(ParseState& state, const std::string& reason) {
@@ -188,7 +191,7 @@ void parse_instrument(int32_t n, char* list, ParseState& state) {
     }
     if (present > 6) v.pan = static_cast<float>(field[6]) / 100.0f;
     if (present > 7) v.lowpass = static_cast<float>(field[7]) / 100.0f;
-    render_instrument(n, wave, field[0], field[1], field[2], field[3], field[4], field[5]);
+    state.instruments.push_back({n, wave, field[0], field[1], field[2], field[3], field[4], field[5]});
 }
 
 void parse_pattern(int32_t n, char* list, ParseState& state) {
@@ -331,7 +334,7 @@ void complete_voices() {
     for (Voice& v : synth.voices) {
         if (v.echo_ring_length != synth.clock.echo_length) replace_echo_ring(v, synth.clock.echo_length);
         if (!v.wave_buffer) {
-            v.wave_buffer = new float[1]();
+            v.wave_buffer = v.wave_storage = new float[1]();
             v.wave_length = 1;
         }
     }
@@ -367,6 +370,7 @@ int parse_score(char* text, std::vector<ScoreProblem>* problems) {
             ++lines;
             parse_line(line, state);
         }
+        render_instruments(state.instruments);
         if (problems) {
             // The first non-empty line after the last one read.
             const size_t skipped = std::strspn(cursor, "\n");

@@ -27,6 +27,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,17 @@ int parse_score(char* text, std::vector<ScoreProblem>* problems = nullptr);
 // thread.
 void render_instrument(int32_t voice, int32_t wave_type, int32_t attack, int32_t decay, int32_t sustain,
                        int32_t release, int32_t ring_rate, int32_t drift);
+
+// One instrument line's numbers, as render_instrument() takes them.
+struct InstrumentRequest {
+    int32_t voice, wave_type, attack, decay, sustain, release, ring_rate, drift;
+};
+
+// Renders each request as render_instrument() would; where a voice is
+// asked for more than once, the last request counts. The work is shared
+// out over a few threads, which have all finished when it returns; the
+// buffers do not depend on how it was shared. Main thread.
+void render_instruments(std::span<const InstrumentRequest> requests);
 
 // Longest envelope of one instrument, in samples: about 23.8 s at the base
 // rate, 4 MB of buffer. The song's longest takes 900002.
