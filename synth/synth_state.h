@@ -16,6 +16,8 @@
 //    freed at exit, because SDL's audio thread may still be running while
 //    static destructors would run. init_synth and a redefined instrument
 //    free the buffers they replace; both run before the device starts.
+//    Voices with equal instrument lines play one rendered buffer, owned by
+//    one of them (wave_storage); the others only point at it.
 #pragma once
 #include <atomic>
 #include <cstdint>

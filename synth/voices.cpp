@@ -1,7 +1,6 @@
 // Set-up of the fixed tables and the voices, and the instrument renderer.
-// Main thread, at start-up, before the audio device is unpaused.
-#include <sys/mman.h>
-
+// Main thread, at start-up, before the audio device is unpaused; the
+// renderer shares its work with helper threads that it starts and waits for.
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -165,8 +164,9 @@ struct Instrument {
 };
 
 // Clamps the request, gives the voice its buffer and silences it, as
-// render_instrument() describes. The buffer is allocated here, or shared
-// with `twin`'s when not null. Main thread.
+// render_instrument() describes. The buffer is allocated here, or is the
+// one of an instrument in `prepared` with the same settings, which leaves
+// nothing to render (total 0). Main thread.
 Instrument prepare_instrument(const InstrumentRequest& r, const std::vector<Instrument>& prepared) {
     const int32_t wave_type = r.wave_type < 0 || r.wave_type >= wave_type_count ? wave_square : r.wave_type;
     const int32_t a = clamp_segment(r.attack), b = clamp_segment(r.decay), c = clamp_segment(r.sustain),
@@ -221,23 +221,6 @@ Instrument prepare_instrument(const InstrumentRequest& r, const std::vector<Inst
     return in;
 }
 
-// Maps a large buffer's pages in one go before it is written, which costs
-// the kernel less than taking a page fault for each. Only a hint: without
-// support for it nothing changes.
-void prefault(float* buffer, int32_t count) {
-#if defined(MADV_POPULATE_WRITE)
-    constexpr uintptr_t page = 4096;           // bytes; a larger page size leaves some pages to fault
-    constexpr int32_t worth_it = 1 << 16;      // samples (256 KiB); smaller buffers just fault
-    if (count < worth_it) return;
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(buffer) + page - 1) & ~(page - 1);
-    const uintptr_t end = reinterpret_cast<uintptr_t>(buffer + count) & ~(page - 1);
-    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
-#else
-    (void)buffer;
-    (void)count;
-#endif
-}
-
 // Wave x amplitude for samples [s, end) of `in`, all in one segment with
 // amplitude change `slope`; h followed when `angle`.
 template <bool drifting, bool angle>
@@ -269,7 +252,6 @@ void render_samples(Instrument& in, int32_t s, int32_t end, float slope) {
 // Writes wave x amplitude of `in` up to sample `end` (or its last),
 // segment by segment, and notes h at each chunk start if it follows h.
 void render_unmodulated(Instrument& in, int32_t end) {
-    if (in.next == 0) prefault(in.out, in.total);
     end = std::min(end, in.total);
     while (in.next < end) {
         int32_t stop = end;
