@@ -367,8 +367,8 @@ void render_prepared(std::vector<Instrument>& instruments) {
     for (RingGroup& group : groups) {
         group.chunks = (group.length + ring_chunk - 1) / ring_chunk;
         group.chunk_angles.resize(static_cast<size_t>(group.chunks));
-        Instrument* longest = *std::max_element(group.members.begin(), group.members.end(),
-                                                [](const Instrument* x, const Instrument* y) { return x->total < y->total; });
+        const auto shorter = [](const Instrument* x, const Instrument* y) { return x->total < y->total; };
+        Instrument* longest = *std::max_element(group.members.begin(), group.members.end(), shorter);
         longest->chunk_angles = group.chunk_angles.data();
         int64_t cost = sine_cost * group.length;
         for (const Instrument* in : group.members) cost += in->total;

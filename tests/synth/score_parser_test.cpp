@@ -155,7 +155,8 @@ TEST(Instruments, RenderedTogetherOnThreadsTheyEqualEachOneAloneAndEqualLinesSha
     render_instrument(12, wave_square, 5, 0, 5, 5, 0, 0);
     render_instrument(18, wave_square, 5, 0, 5, 5, 0, 0);
     EXPECT_EQ(std::vector<float>(v[13].wave_buffer, v[13].wave_buffer + v[13].wave_length), shared);
-    EXPECT_EQ(std::vector<float>(v[12].wave_buffer, v[12].wave_buffer + 16), render_alone("kantti", {5, 0, 5, 5, 0, 0}));
+    EXPECT_EQ(std::vector<float>(v[12].wave_buffer, v[12].wave_buffer + 16),
+              render_alone("kantti", {5, 0, 5, 5, 0, 0}));
     load_song();  // every buffer given up once, whoever owned it
     EXPECT_EQ(std::vector<float>(v[13].wave_buffer, v[13].wave_buffer + v[13].wave_length), shared);
 }
