@@ -133,6 +133,9 @@ constexpr int32_t sine_block = 2048;
 constexpr int64_t sine_cost = 3;
 // Most threads that render at start-up, the main one included.
 constexpr unsigned max_render_threads = 8;
+// Less work than this (in samples written, about a millisecond) is done by
+// the calling thread alone: starting threads would cost more than it saves.
+constexpr int64_t worth_a_thread = 1 << 18;
 
 // One instrument to render: its settings, its buffer (allocated by the main
 // thread; it belongs to the voice) and its running values, which only the
@@ -398,9 +401,12 @@ void render_prepared(std::vector<Instrument>& instruments) {
                 unfinished->written.wait(written, std::memory_order_acquire);
         }
     };
-    unsigned threads = std::thread::hardware_concurrency();
+    int64_t work = 0;
+    for (const Job& job : jobs) work += job.cost;
+    unsigned threads = work < worth_a_thread ? 1 : std::thread::hardware_concurrency();
     threads = std::clamp(threads, 1u, max_render_threads);
     std::vector<std::thread> helpers;
+    helpers.reserve(threads);
     for (unsigned t = 1; t < threads; ++t) {
         try {
             helpers.emplace_back(worker);
