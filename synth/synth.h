@@ -29,6 +29,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -94,7 +95,11 @@ struct InstrumentRequest {
 // threads as the machine runs at once (8 at most), which have all finished
 // when it returns; the buffers do not depend on how it was shared. Main
 // thread; the helper threads call nothing outside this module.
-void render_instruments(std::span<const InstrumentRequest> requests);
+// `alongside`, when given, runs on the calling thread once every voice has
+// its new buffer and the helpers have started, before the calling thread
+// joins them; it may change anything but the voices' wave buffers.
+void render_instruments(std::span<const InstrumentRequest> requests,
+                        const std::function<void()>& alongside = {});
 
 // Longest envelope of one instrument, in samples: about 23.8 s at the base
 // rate, 4 MB of buffer. The song's longest takes 900002.

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
+#include <exception>
+#include <functional>
 #include <iterator>
 #include <system_error>
 #include <thread>
@@ -342,8 +344,8 @@ void own_group(RingGroup& group) {
 }
 
 // Renders `instruments` on up to max_render_threads threads, the calling
-// one included; returns when all are done.
-void render_prepared(std::vector<Instrument>& instruments) {
+// one included, which first runs `alongside`; returns when all are done.
+void render_prepared(std::vector<Instrument>& instruments, const std::function<void()>& alongside) {
     std::deque<RingGroup> groups;  // never moved: threads hold pointers and atomics
     struct Job {
         int64_t cost;                  // estimated, in samples written
@@ -414,8 +416,16 @@ void render_prepared(std::vector<Instrument>& instruments) {
             break;  // no more threads: those running share the work
         }
     }
+    // If `alongside` fails, the helpers still finish before the failure is passed on.
+    std::exception_ptr failure;
+    try {
+        if (alongside) alongside();
+    } catch (...) {
+        failure = std::current_exception();
+    }
     worker();
     for (std::thread& helper : helpers) helper.join();
+    if (failure) std::rethrow_exception(failure);
 }
 }  // namespace
 
@@ -466,7 +476,7 @@ void render_instrument(int32_t voice, int32_t wave_type, int32_t attack, int32_t
     render_instruments(std::span(&request, 1));
 }
 
-void render_instruments(std::span<const InstrumentRequest> requests) {
+void render_instruments(std::span<const InstrumentRequest> requests, const std::function<void()>& alongside) {
     // The last request for each voice, in voice order.
     const InstrumentRequest* last[voice_count] = {};
     for (const InstrumentRequest& r : requests)
@@ -475,5 +485,5 @@ void render_instruments(std::span<const InstrumentRequest> requests) {
     instruments.reserve(voice_count);  // no reallocation: phase 1 keeps pointers into it
     for (const InstrumentRequest* r : last)
         if (r) instruments.push_back(prepare_instrument(*r, instruments));
-    render_prepared(instruments);
+    render_prepared(instruments, alongside);
 }
