@@ -3,9 +3,10 @@
 // No allocation, no locks, no logging, no sin or rand: per frame and voice it
 // reads the echo ring and the rendered buffer, writes the ring, and does a
 // handful of float operations. Frames are mixed in runs that never cross a step
-// boundary, so the sequencer step is taken between runs, and a run is mixed
-// voice by voice into per-frame sums, in voice order, exactly as a
-// frame-by-frame loop would add them.
+// boundary, so the sequencer step is taken between runs. A run is mixed in
+// groups of up to four voices, which share vector instructions, into
+// per-frame sums; every value, and every sum in voice order, comes out bit
+// for bit as a frame-by-frame loop over one voice after another gives it.
 #include <bit>
 #include <cstring>
 
@@ -144,6 +145,7 @@ void step_voice(int32_t j) {
 constexpr int32_t lanes = 4;
 using Floats = float __attribute__((vector_size(16)));
 using Ints = int32_t __attribute__((vector_size(16)));  // masks: all bits set in a lane for true
+using Words = uint32_t __attribute__((vector_size(16)));
 
 Floats select(Ints mask, Floats yes, Floats no) {
     return reinterpret_cast<Floats>((reinterpret_cast<Ints>(yes) & mask) | (reinterpret_cast<Ints>(no) & ~mask));
@@ -151,7 +153,13 @@ Floats select(Ints mask, Floats yes, Floats no) {
 
 Floats splat(float x) { return Floats{x, x, x, x}; }
 
-bool any(Ints mask) { return (mask[0] | mask[1] | mask[2] | mask[3]) != 0; }
+bool any(Ints mask) {
+#if defined(__SSE__)
+    return _mm_movemask_ps(reinterpret_cast<__m128>(mask)) != 0;  // the lanes' sign bits
+#else
+    return (mask[0] | mask[1] | mask[2] | mask[3]) != 0;
+#endif
+}
 
 Floats load4(const float* p) {
     Floats v;
@@ -208,11 +216,11 @@ struct Group {
 // write 0.6 of it back (or, while the voice sounds with echo on, 0.2 x (echo
 // + sound)), add the buffer sample at the play position and advance it,
 // filter, apply volume and pan; a note that plays out (or slides below the
-// start) sounds in this frame and is silent from the next. `in` and `out`
-// point at the ring cells of frame 0 of the span.
+// start) sounds in this frame and is silent from the next. The ring cells
+// of frame k are k + to_in (read) and k + to_out (written).
 template <int32_t N>
-void mix_frame(Group<N>& g, float* const* in, float* const* out, int32_t k, float* left, float* right) {
-    const Floats echo = make_lanes<N>([&](int32_t l) { return g.ring_active[l] ? in[l][k] : 0.0f; });
+void mix_frame(Group<N>& g, int32_t to_in, int32_t to_out, int32_t k, float* left, float* right) {
+    const Floats echo = make_lanes<N>([&](int32_t l) { return g.ring_active[l] ? g.ring[l][k + to_in] : 0.0f; });
     // A silent lane's phase is -1; its index is masked to 0, which every
     // buffer has, and the sample read there is not used.
     const Ints index = __builtin_convertvector(g.phase, Ints) & g.sounding;
@@ -221,7 +229,7 @@ void mix_frame(Group<N>& g, float* const* in, float* const* out, int32_t k, floa
     const Floats to_ring = select(g.feeding, echo_feed * e_dry, echo_decay * echo);
 #pragma GCC unroll 4
     for (int32_t l = 0; l < N; ++l)
-        if (g.ring_active[l]) out[l][k] = to_ring[l];
+        if (g.ring_active[l]) g.ring[l][k + to_out] = to_ring[l];
     g.phase = g.phase + g.step;
     g.step = g.step + g.slide;
     g.state = select(g.filtered, e_dry * g.keep + g.lowpass * g.state, e_dry);
@@ -251,13 +259,7 @@ void mix_frame(Group<N>& g, float* const* in, float* const* out, int32_t k, floa
 // cell), and neither wraps before `end`.
 template <int32_t N>
 void mix_span(Group<N>& g, int32_t k, int32_t end, int32_t ring_in, int32_t ring_out, float* left, float* right) {
-    float* in[N];
-    float* out[N];
-#pragma GCC unroll 4
-    for (int32_t l = 0; l < N; ++l) {
-        in[l] = g.ring[l] + ring_in - k;
-        out[l] = g.ring[l] + ring_out - k;
-    }
+    const int32_t to_in = ring_in - k, to_out = ring_out - k;  // from a frame to its ring cells
     // Per voice, the same for every lane of a row; lanes N..3 stay 0.
     Floats keep[N], volume[N], pan[N], pan_right[N];
 #pragma GCC unroll 4
@@ -282,7 +284,7 @@ void mix_span(Group<N>& g, int32_t k, int32_t end, int32_t ring_in, int32_t ring
 #pragma GCC unroll 4
         for (int32_t f = 1; f <= lanes; ++f) out_of_range |= (p[f] >= g.length) | (p[f] < 0.0f);
         if (any(out_of_range & g.sounding)) {  // a note ends in these frames: frame by frame
-            for (int32_t f = 0; f < lanes; ++f) mix_frame(g, in, out, k + f, left, right);
+            for (int32_t f = 0; f < lanes; ++f) mix_frame(g, to_in, to_out, k + f, left, right);
             continue;
         }
         Ints index[lanes];
@@ -294,7 +296,7 @@ void mix_span(Group<N>& g, int32_t k, int32_t end, int32_t ring_in, int32_t ring
         Floats dry[lanes] = {}, filter_in[lanes] = {};
 #pragma GCC unroll 4
         for (int32_t l = 0; l < N; ++l) {
-            const Floats echo = g.ring_active[l] ? load4(in[l] + k) : splat(0.0f);
+            const Floats echo = g.ring_active[l] ? load4(g.ring[l] + k + to_in) : splat(0.0f);
             if (g.sounding[l]) {
                 const float* buffer = g.buffer[l];
                 const Floats sample = {buffer[index[0][l]], buffer[index[1][l]], buffer[index[2][l]],
@@ -303,7 +305,7 @@ void mix_span(Group<N>& g, int32_t k, int32_t end, int32_t ring_in, int32_t ring
             } else {
                 dry[l] = echo;
             }
-            if (g.ring_active[l]) store4(out[l] + k, g.feeding[l] ? echo_feed * dry[l] : echo_decay * echo);
+            if (g.ring_active[l]) store4(g.ring[l] + k + to_out, g.feeding[l] ? echo_feed * dry[l] : echo_decay * echo);
             filter_in[l] = dry[l] * keep[l];
         }
         // The filter, frame by frame, four voices at a time.
@@ -331,7 +333,7 @@ void mix_span(Group<N>& g, int32_t k, int32_t end, int32_t ring_in, int32_t ring
         g.phase = p[lanes];
         g.step = step;
     }
-    for (; k < end; ++k) mix_frame(g, in, out, k, left, right);
+    for (; k < end; ++k) mix_frame(g, to_in, to_out, k, left, right);
 }
 
 // Mixes `frames` frames of the N voices in `voices` into the sums, starting
@@ -398,7 +400,8 @@ Ints to_sample_pairs(Floats left, Floats right) {
         const Ints scaled = __builtin_convertvector(select(in_range, sum, splat(0.0f)) * sample_scale, Ints);
         return (scaled & in_range) | (-full_scale_sample & low) | (full_scale_sample & high);
     };
-    return (to_samples(left) & 0xffff) | (to_samples(right) << 16);
+    return reinterpret_cast<Ints>((reinterpret_cast<Words>(to_samples(left)) & 0xffffu) |
+                                  (reinterpret_cast<Words>(to_samples(right)) << 16));
 }
 
 // Mixes `frames` frames (no step boundary inside) starting at song frame n
