@@ -4,8 +4,10 @@
 //  - CallbackPerBuffer: the cost of each 4096-frame callback over the whole
 //    song, median and worst, and the worst as a share of the 92.9 ms of
 //    sound the buffer holds.
-//  - Startup: init_synth plus parse_score of the embedded score.
-// Run: build/bench/synth_bench (figures in BENCHMARKS.md).
+//  - Startup: init_synth plus parse_score of the embedded score, the
+//    instruments rendered on every core (`taskset -c 0` confines it to one).
+// Run: build/bench/synth_bench --benchmark_repetitions=9
+//      --benchmark_report_aggregates_only=true (figures in BENCHMARKS.md).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

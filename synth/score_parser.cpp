@@ -108,6 +108,9 @@ struct ParseState {
     std::array<int32_t, voice_count> track_line{};  // line of the last definition of each track, 0 = none
     std::array<bool, voice_count> instrument_defined{};
     std::array<bool, pattern_count> pattern_defined{};
+    // Instrument lines in order, rendered all together once the text is
+    // read (a voice defined twice keeps its last line).
+    std::vector<InstrumentRequest> instruments;
 };
 
 void report(ParseState& state, const std::string& reason) {
@@ -151,7 +154,6 @@ void parse_instrument(int32_t n, char* list, ParseState& state) {
     }
     state.instrument_defined[n] = true;
     Voice& v = synth.voices[n];
-    replace_echo_ring(v, synth.clock.echo_length);
 
     const char* word = next_piece(&list);
     int32_t wave = state.previous_wave;
@@ -188,7 +190,7 @@ void parse_instrument(int32_t n, char* list, ParseState& state) {
     }
     if (present > 6) v.pan = static_cast<float>(field[6]) / 100.0f;
     if (present > 7) v.lowpass = static_cast<float>(field[7]) / 100.0f;
-    render_instrument(n, wave, field[0], field[1], field[2], field[3], field[4], field[5]);
+    state.instruments.push_back({n, wave, field[0], field[1], field[2], field[3], field[4], field[5]});
 }
 
 void parse_pattern(int32_t n, char* list, ParseState& state) {
@@ -323,15 +325,24 @@ void report_tracks(ParseState& state) {
     }
 }
 
-// Leaves every voice playable: an echo ring of the song's final echo length
-// (an instrument line before the tempo line, or a second tempo line, left
-// rings of another length) and a wave buffer (a track may have no
-// instrument line; such a voice plays one silent sample per note).
+// Gives every voice an echo ring of the song's final echo length: a new,
+// silent one where an instrument line was read (`redefined`) or the ring
+// has another length (none yet, or made at an earlier tempo).
+void give_echo_rings(const std::array<bool, voice_count>& redefined) {
+    for (int32_t n = 0; n < voice_count; ++n) {
+        Voice& v = synth.voices[n];
+        if (redefined[n] || v.echo_ring_length != synth.clock.echo_length)
+            replace_echo_ring(v, synth.clock.echo_length);
+    }
+}
+
+// Leaves every voice playable: it has its echo ring already, and gets a
+// wave buffer here if it has none (a track may have no instrument line;
+// such a voice plays one silent sample per note).
 void complete_voices() {
     for (Voice& v : synth.voices) {
-        if (v.echo_ring_length != synth.clock.echo_length) replace_echo_ring(v, synth.clock.echo_length);
         if (!v.wave_buffer) {
-            v.wave_buffer = new float[1]();
+            v.wave_buffer = v.wave_storage = new float[1]();
             v.wave_length = 1;
         }
     }
@@ -367,6 +378,9 @@ int parse_score(char* text, std::vector<ScoreProblem>* problems) {
             ++lines;
             parse_line(line, state);
         }
+        // The echo rings (2 MB to clear) are made while helper threads
+        // start rendering.
+        render_instruments(state.instruments, [&] { give_echo_rings(state.instrument_defined); });
         if (problems) {
             // The first non-empty line after the last one read.
             const size_t skipped = std::strspn(cursor, "\n");
@@ -378,6 +392,8 @@ int parse_score(char* text, std::vector<ScoreProblem>* problems) {
             std::stable_sort(problems->begin() + static_cast<std::ptrdiff_t>(first_problem), problems->end(),
                              [](const ScoreProblem& a, const ScoreProblem& b) { return a.line < b.line; });
         }
+    } else {
+        give_echo_rings({});
     }
     complete_voices();
     return 0;

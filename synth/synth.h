@@ -3,16 +3,18 @@
 // There are no oscillators at play time. At start-up init_synth() builds the
 // fixed tables (pitch table, token table, base waves) and the voice
 // defaults; parse_score() reads the score text into the step length, the
-// pattern and track tables, and one instrument per voice, which
-// render_instrument() renders once into a sample buffer. From then on
-// audio_callback() is the whole synthesizer: at every step boundary it
+// pattern and track tables, and one instrument per voice, and then renders
+// the instruments once into sample buffers (render_instruments()). From
+// then on audio_callback() is the whole synthesizer: at every step boundary it
 // advances each voice along its track, and for every frame it replays the
 // voices' buffers at their notes' rates, through each voice's echo ring and
 // low-pass filter, and mixes them into 16-bit stereo.
 //
 // Threads:
 //  - Main thread, once, before the audio device is unpaused: init_synth(),
-//    then parse_score() (which calls render_instrument()).
+//    then parse_score(). Rendering the instruments takes a few helper
+//    threads as well, which parse_score() starts and waits for; they touch
+//    nothing but the buffers they render.
 //  - Audio thread (SDL's, or a driver that calls it directly, see
 //    synth/audio_driver.h): audio_callback() only. It never allocates,
 //    locks, logs, or calls sin or rand; everything costly was done at
@@ -27,6 +29,8 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,6 +83,23 @@ int parse_score(char* text, std::vector<ScoreProblem>* problems = nullptr);
 // thread.
 void render_instrument(int32_t voice, int32_t wave_type, int32_t attack, int32_t decay, int32_t sustain,
                        int32_t release, int32_t ring_rate, int32_t drift);
+
+// One instrument line's numbers, as render_instrument() takes them.
+struct InstrumentRequest {
+    int32_t voice, wave_type, attack, decay, sustain, release, ring_rate, drift;
+};
+
+// Renders each request as render_instrument() would; where a voice is
+// asked for more than once, the last request counts. Voices with equal
+// numbers get one buffer between them. The work is shared out over as many
+// threads as the machine runs at once (8 at most), which have all finished
+// when it returns; the buffers do not depend on how it was shared. Main
+// thread; the helper threads call nothing outside this module.
+// `alongside`, when given, runs on the calling thread once every voice has
+// its new buffer and the helpers have started, before the calling thread
+// joins them; it may change anything but the voices' wave buffers.
+void render_instruments(std::span<const InstrumentRequest> requests,
+                        const std::function<void()>& alongside = {});
 
 // Longest envelope of one instrument, in samples: about 23.8 s at the base
 // rate, 4 MB of buffer. The song's longest takes 900002.

@@ -16,6 +16,8 @@
 //    freed at exit, because SDL's audio thread may still be running while
 //    static destructors would run. init_synth and a redefined instrument
 //    free the buffers they replace; both run before the device starts.
+//    Voices with equal instrument lines play one rendered buffer, owned by
+//    one of them (wave_storage); the others only point at it.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -92,7 +94,8 @@ struct Voice {
     float pan = 0;              // left share, normally 0..1; right gets 1 - pan
     float lowpass = 0;          // one-pole coefficient, normally 0..1; 0 = no filter
     int32_t wave_length = 0;    // samples in wave_buffer; >= 1 once a score is parsed
-    float* wave_buffer = nullptr;  // rendered instrument, owned (new[])
+    float* wave_buffer = nullptr;   // rendered instrument: wave_storage, or another voice's with an equal line
+    float* wave_storage = nullptr;  // the buffer this voice owns (new[]), or nullptr
     float* echo_ring = nullptr;    // echo delay line of echo_ring_length samples, owned (new[])
     int32_t echo_ring_length = 0;  // equals the song's echo_length once a score is parsed
 
