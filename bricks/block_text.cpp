@@ -1,7 +1,10 @@
 #include "bricks/block_text.h"
 
+#include <GL/gl.h>
+
 #include <cstring>
 
+#include "bricks/brick.h"
 #include "bricks/brick_grid.h"
 #include "embedded/font_bitmap.h"
 
@@ -88,7 +91,81 @@ int set_block_text(const char* word, uint8_t colour, int invert, int style) {
     return columns;
 }
 
+namespace {
+
+// Words drawn outside a list, each compiled into a list of its own the
+// first time and called from then on. What a direct draw issues depends on
+// the arguments, on the culling switch on entry and, for the cut of the
+// quads, on whether GL clips them (bricks/brick.h, QuadCut). A list is
+// compiled as a direct draw with that switch and nothing clipped, and is
+// called only when the whole word lies inside the view volume; a word that
+// reaches out of it is drawn brick by brick, as before. Either way the
+// commands are those of a direct draw.
+struct CachedWord {
+    char word[32];     // the word, NUL-terminated; longer words are not kept
+    uint8_t colour;
+    int invert, style;
+    bool culling;      // the culling switch on entry
+};
+// Render thread. `word_lists` is the first of cached_word_capacity list
+// names, 0 until reserved; entries 0..cached_word_count-1 are taken.
+CachedWord cached_words[cached_word_capacity];
+int cached_word_count = 0;
+GLuint word_lists = 0;
+
+// Whether the word set with `columns` columns lies inside the view volume:
+// cells are 2 units wide, centred on x = 0; rows run from y = 6 (studs to
+// 0.85 above a row's centre) down 10 row pitches (bricks reach 0.6 below a
+// centre); one brick 2 deep centred on z = 0. 0.01 of margin all round.
+bool word_inside_view(int columns) {
+    constexpr double margin = 0.01;
+    const double half_width = columns * brick_grid::column_pitch / 2 + margin;
+    const double top = 0.6 * (text_rows - 1) + (brick::stud_top - brick::body_height / 2) + margin;
+    const double bottom =
+        0.6 * (text_rows - 1) - brick_grid::row_pitch * (text_rows - 1) - brick::body_height / 2 - margin;
+    return box_inside_view(-half_width, half_width, bottom, top, -1 - margin, 1 + margin);
+}
+
+}  // namespace
+
+void reserve_word_lists() {
+    if (word_lists == 0) word_lists = glGenLists(cached_word_capacity);
+}
+
 void draw_block_text(const char* word, uint8_t colour, int invert, int style) {
     const int columns = set_block_text(word, colour, invert, style);
-    draw_brick_grid(text_segments, text_grid, columns, text_rows, 1);
+    // A list cannot be made inside another: while one is being compiled the
+    // bricks go into it. Before the glyph index is built words are not kept.
+    const size_t length = word != nullptr ? std::strlen(word) : sizeof(CachedWord::word);
+    if (compiling_display_list() || length >= sizeof(CachedWord::word) || glyph_count != glyph_capacity ||
+        !word_inside_view(columns)) {
+        draw_brick_grid(text_segments, text_grid, columns, text_rows, 1);
+        return;
+    }
+    const bool culling = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    for (int i = 0; i < cached_word_count; ++i) {
+        const CachedWord& c = cached_words[i];
+        if (c.colour == colour && c.invert == invert && c.style == style && c.culling == culling &&
+            std::strcmp(c.word, word) == 0) {
+            glCallList(word_lists + static_cast<GLuint>(i));
+            return;
+        }
+    }
+    reserve_word_lists();
+    if (word_lists == 0 || cached_word_count == cached_word_capacity) {  // no names, or every one taken
+        draw_brick_grid(text_segments, text_grid, columns, text_rows, 1);
+        return;
+    }
+    CachedWord& slot = cached_words[cached_word_count];
+    std::memcpy(slot.word, word, length + 1);
+    slot.colour = colour;
+    slot.invert = invert;
+    slot.style = style;
+    slot.culling = culling;
+    const GLuint list = word_lists + static_cast<GLuint>(cached_word_count++);
+    glNewList(list, GL_COMPILE);
+    draw_brick_grid_in(BrickRun{culling ? 1 : 0, QuadCut::unclipped}, text_segments, text_grid, columns, text_rows,
+                       1);
+    glEndList();
+    glCallList(list);
 }

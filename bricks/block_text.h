@@ -6,7 +6,8 @@
 // Thread: the main (render) thread only. build_glyph_index() runs once at
 // start-up, before the first word is set; set_block_text() and
 // draw_block_text() share the scratch grid `text_grid`, so calls must not
-// overlap. Nothing here allocates.
+// overlap. Nothing here allocates; draw_block_text keeps the display lists
+// it makes (see there) for the rest of the run.
 #pragma once
 #include <cstdint>
 
@@ -36,6 +37,13 @@ extern int8_t text_grid[text_rows * text_max_columns];
 // start wherever the ink byte changes.
 void build_glyph_index();
 
+// Reserves the list names of the words draw_block_text keeps (one
+// glGenLists call; start-up makes it, so that the names of the lists the
+// scenes make later follow one another). The first word drawn reserves
+// them if start-up did not. Needs the GL context.
+constexpr int cached_word_capacity = 16;  // the show draws 15 words outside lists
+void reserve_word_lists();
+
 // Glyph number of a byte: 0-25 for a-z, 26-35 for 0-9, -1 for every other
 // byte (drawn as a three-column gap).
 int glyph_number(unsigned char byte);
@@ -54,5 +62,11 @@ int set_block_text(const char* word, uint8_t colour, int invert, int style);
 
 // Sets `word` and draws it as bricks centred on x = 0, z = 0: 2 units per
 // column, 11 rows 1.176 apart with the top row at y = 6, one brick deep.
-// The modelview matrix is the same on return.
+// The modelview matrix is the same on return. Outside a display list, a
+// word that lies wholly inside the view volume is drawn from a list of its
+// own, recorded the first time (per colour, invert, style and culling
+// switch on entry) with exactly the commands a direct draw issues, so that
+// later calls skip building them (up to cached_word_capacity words of up to
+// 31 bytes); other calls draw brick by brick. Inside a list being compiled
+// the bricks go into that list.
 void draw_block_text(const char* word, uint8_t colour, int invert, int style);

@@ -23,102 +23,203 @@ RingPoint ring_point(int k, int n) {
     return {static_cast<float>(std::sin(theta)), static_cast<float>(std::cos(theta))};
 }
 
-// One stud standing on the body top at the current origin: a faceted side
-// (normals pointing at the facet corners, so it shades like a cylinder) and
-// a flat cap.
-// The faceted wall of a stud or tube: one quad strip of n facets around the
-// local y axis, from y = top down to y = bottom, normals pointing outwards at
-// the facet corners.
-void draw_ring_wall(int n, float radius, float top, float bottom) {
-    glBegin(GL_QUAD_STRIP);
-    for (int k = 0; k <= n; ++k) {
-        const RingPoint p = ring_point(k, n);
-        glNormal3f(p.sin, 0.0f, p.cos);
-        glVertex3f(radius * p.sin, top, radius * p.cos);
-        glVertex3f(radius * p.sin, bottom, radius * p.cos);
+// The points k = 0..n of one ring, worked out once for all the studs (or
+// tubes) of a brick; rings of more than max_table_facets facets are worked
+// out point by point.
+struct Ring {
+    static constexpr int max_table_facets = 64;
+    int n;
+    RingPoint table[max_table_facets + 1];
+
+    explicit Ring(int facets) : n(facets) {
+        for (int k = 0; k <= n && n <= max_table_facets; ++k) table[k] = ring_point(k, n);
     }
-    glEnd();
+    RingPoint operator[](int k) const { return n <= max_table_facets ? table[k] : ring_point(k, n); }
+};
+
+// A vertex with its normal, in the brick's local frame.
+struct Corner {
+    float x, y, z;
+    float nx, ny, nz;
+};
+
+// Sends triangles between begin() and glEnd(), each vertex with its own
+// normal; a normal goes out only when it differs from the previous vertex's
+// in the same pair (as a GL attribute it stays current). Vertices go out
+// exactly as given: a part's place in its brick is a matrix change, since
+// vertices moved on the CPU land a rounding step away from where the
+// matrix puts them and flip pixels on the edges.
+struct Triangles {
+    bool list_cut = true;  // GL_QUADS quads are cut as in a display list (see QuadCut)
+    float nx = NAN, ny = NAN, nz = NAN;  // the normal last sent; NaN: none yet
+
+    void begin() {
+        glBegin(GL_TRIANGLES);
+        nx = ny = nz = NAN;
+    }
+    void corner(const Corner& c) {
+        if (c.nx != nx || c.ny != ny || c.nz != nz) {
+            glNormal3f(c.nx, c.ny, c.nz);
+            nx = c.nx;
+            ny = c.ny;
+            nz = c.nz;
+        }
+        glVertex3f(c.x, c.y, c.z);
+    }
+    void triangle(const Corner& a, const Corner& b, const Corner& c) {
+        corner(a);
+        corner(b);
+        corner(c);
+    }
+    // A GL_QUADS quad a, b, c, d.
+    void quad(const Corner& a, const Corner& b, const Corner& c, const Corner& d) {
+        if (list_cut) {
+            triangle(a, b, d);
+            triangle(b, c, d);
+        } else {
+            triangle(a, b, c);
+            triangle(a, c, d);
+        }
+    }
+    // One quad of a GL_QUAD_STRIP: strip vertices s0, s1, s2, s3 (the quad
+    // s0, s1, s3, s2), cut along s0-s3.
+    void strip_quad(const Corner& s0, const Corner& s1, const Corner& s2, const Corner& s3) {
+        triangle(s0, s1, s3);
+        triangle(s2, s0, s3);
+    }
+};
+
+// The faceted wall of a stud or tube: a ring of n facets around the part's
+// y axis, from y = top down to y = bottom, normals pointing outwards at the
+// facet corners (a quad strip, top then bottom at each corner).
+void draw_ring_wall(Triangles& out, const Ring& ring, float radius, float top, float bottom) {
+    RingPoint p = ring[0];
+    Corner upper{radius * p.sin, top, radius * p.cos, p.sin, 0.0f, p.cos};
+    Corner lower{radius * p.sin, bottom, radius * p.cos, p.sin, 0.0f, p.cos};
+    for (int k = 1; k <= ring.n; ++k) {
+        p = ring[k];
+        const Corner next_upper{radius * p.sin, top, radius * p.cos, p.sin, 0.0f, p.cos};
+        const Corner next_lower{radius * p.sin, bottom, radius * p.cos, p.sin, 0.0f, p.cos};
+        out.strip_quad(upper, lower, next_upper, next_lower);
+        upper = next_upper;
+        lower = next_lower;
+    }
 }
 
-void draw_stud(int n) {
-    draw_ring_wall(n, stud_radius, stud_top, body_height);
+// One stud standing on the body top at the part's origin: a faceted side
+// (normals pointing at the facet corners, so it shades like a cylinder) and
+// a flat cap, a fan of n triangles around its centre. (The fan this stands
+// for sent every rim point twice in a row; the degenerate triangles in
+// between drew nothing and are left out.)
+void draw_stud(Triangles& out, const Ring& ring) {
+    draw_ring_wall(out, ring, stud_radius, stud_top, body_height);
 
-    glNormal3f(0.0f, 1.0f, 0.0f);
-    glBegin(GL_TRIANGLE_FAN);
-    glVertex3f(0.0f, stud_top, 0.0f);
-    // Each rim point goes out twice in a row; the degenerate triangles in
-    // between draw nothing.
-    for (int k = 0; k < n; ++k) {
-        const RingPoint a = ring_point(k, n);
-        const RingPoint b = ring_point(k + 1, n);
-        glVertex3f(stud_radius * a.sin, stud_top, stud_radius * a.cos);
-        glVertex3f(stud_radius * b.sin, stud_top, stud_radius * b.cos);
+    const Corner centre{0.0f, stud_top, 0.0f, 0.0f, 1.0f, 0.0f};
+    for (int k = 0; k < ring.n; ++k) {
+        const RingPoint a = ring[k];
+        const RingPoint b = ring[k + 1];
+        out.triangle(centre, {stud_radius * a.sin, stud_top, stud_radius * a.cos, 0.0f, 1.0f, 0.0f},
+                     {stud_radius * b.sin, stud_top, stud_radius * b.cos, 0.0f, 1.0f, 0.0f});
     }
-    glEnd();
+}
+
+// A face of the body or hollow: four corners in GL_QUADS order, one normal.
+void face(Triangles& out, float nx, float ny, float nz, const float (&v)[4][3]) {
+    Corner c[4];
+    for (int i = 0; i < 4; ++i) c[i] = {v[i][0], v[i][1], v[i][2], nx, ny, nz};
+    out.quad(c[0], c[1], c[2], c[3]);
 }
 
 // The body's four walls and, when it has studs, its top. Local frame: x in
 // [0, w], y in [0, 1.2], z in [-d, 0]. It never has a flat bottom.
-void draw_body(float w, float d, bool top) {
+void draw_body(Triangles& out, float w, float d, bool top) {
     const float h = body_height;
-    glBegin(GL_QUADS);
-    glNormal3f(0.0f, 0.0f, 1.0f);  // front
-    glVertex3f(0, 0, 0); glVertex3f(w, 0, 0); glVertex3f(w, h, 0); glVertex3f(0, h, 0);
-    glNormal3f(-1.0f, 0.0f, 0.0f);  // left
-    glVertex3f(0, 0, 0); glVertex3f(0, h, 0); glVertex3f(0, h, -d); glVertex3f(0, 0, -d);
-    glNormal3f(1.0f, 0.0f, 0.0f);  // right
-    glVertex3f(w, 0, 0); glVertex3f(w, 0, -d); glVertex3f(w, h, -d); glVertex3f(w, h, 0);
-    glNormal3f(0.0f, 0.0f, -1.0f);  // back
-    glVertex3f(0, 0, -d); glVertex3f(0, h, -d); glVertex3f(w, h, -d); glVertex3f(w, 0, -d);
-    if (top) {
-        glNormal3f(0.0f, 1.0f, 0.0f);
-        glVertex3f(0, h, 0); glVertex3f(w, h, 0); glVertex3f(w, h, -d); glVertex3f(0, h, -d);
-    }
-    glEnd();
+    face(out, 0, 0, 1, {{0, 0, 0}, {w, 0, 0}, {w, h, 0}, {0, h, 0}});       // front
+    face(out, -1, 0, 0, {{0, 0, 0}, {0, h, 0}, {0, h, -d}, {0, 0, -d}});    // left
+    face(out, 1, 0, 0, {{w, 0, 0}, {w, 0, -d}, {w, h, -d}, {w, h, 0}});     // right
+    face(out, 0, 0, -1, {{0, 0, -d}, {0, h, -d}, {w, h, -d}, {w, 0, -d}});  // back
+    if (top) face(out, 0, 1, 0, {{0, h, 0}, {w, h, 0}, {w, h, -d}, {0, h, -d}});
 }
 
 // The open underside: the rim ring at y = 0 between the outer edge and the
-// inner edge one wall thickness inside it, then the hollow's ceiling and
-// inner walls, all facing into the hollow.
-void draw_rim_and_hollow(float w, float d) {
+// inner edge one wall thickness inside it (a quad strip), then the hollow's
+// ceiling and inner walls, all facing into the hollow.
+void draw_rim_and_hollow(Triangles& out, float w, float d) {
     const float t = wall;
     const float x1 = w - t;   // inner right edge
     const float z1 = -d + t;  // inner far edge
     const float c = hollow_ceiling;
 
-    glNormal3f(0.0f, -1.0f, 0.0f);
-    glBegin(GL_QUAD_STRIP);
-    glVertex3f(0, 0, 0); glVertex3f(t, 0, -t);
-    glVertex3f(w, 0, 0); glVertex3f(x1, 0, -t);
-    glVertex3f(w, 0, -d); glVertex3f(x1, 0, z1);
-    glVertex3f(0, 0, -d); glVertex3f(t, 0, z1);
-    glVertex3f(0, 0, 0); glVertex3f(t, 0, -t);
-    glEnd();
+    // Outer and inner corner by turns, around and back to the start.
+    const float rim[10][2] = {{0, 0}, {t, -t}, {w, 0}, {x1, -t}, {w, -d}, {x1, z1}, {0, -d}, {t, z1}, {0, 0}, {t, -t}};
+    for (int k = 0; k + 3 < 10; k += 2) {
+        Corner s[4];
+        for (int i = 0; i < 4; ++i) s[i] = {rim[k + i][0], 0.0f, rim[k + i][1], 0.0f, -1.0f, 0.0f};
+        out.strip_quad(s[0], s[1], s[2], s[3]);
+    }
 
-    glBegin(GL_QUADS);
-    // Ceiling: the downward normal is still current from the rim.
-    glVertex3f(t, c, z1); glVertex3f(x1, c, z1); glVertex3f(x1, c, -t); glVertex3f(t, c, -t);
-    glNormal3f(0.0f, 0.0f, 1.0f);  // far inner wall
-    glVertex3f(t, 0, z1); glVertex3f(x1, 0, z1); glVertex3f(x1, c, z1); glVertex3f(t, c, z1);
-    glNormal3f(0.0f, 0.0f, -1.0f);  // near inner wall
-    glVertex3f(x1, 0, -t); glVertex3f(t, 0, -t); glVertex3f(t, c, -t); glVertex3f(x1, c, -t);
-    glNormal3f(1.0f, 0.0f, 0.0f);  // left inner wall
-    glVertex3f(t, 0, -t); glVertex3f(t, 0, z1); glVertex3f(t, c, z1); glVertex3f(t, c, -t);
-    glNormal3f(-1.0f, 0.0f, 0.0f);  // right inner wall
-    glVertex3f(x1, 0, z1); glVertex3f(x1, 0, -t); glVertex3f(x1, c, -t); glVertex3f(x1, c, z1);
-    glEnd();
+    // Ceiling: the downward normal of the rim.
+    face(out, 0, -1, 0, {{t, c, z1}, {x1, c, z1}, {x1, c, -t}, {t, c, -t}});
+    face(out, 0, 0, 1, {{t, 0, z1}, {x1, 0, z1}, {x1, c, z1}, {t, c, z1}});      // far inner wall
+    face(out, 0, 0, -1, {{x1, 0, -t}, {t, 0, -t}, {t, c, -t}, {x1, c, -t}});     // near inner wall
+    face(out, 1, 0, 0, {{t, 0, -t}, {t, 0, z1}, {t, c, z1}, {t, c, -t}});        // left inner wall
+    face(out, -1, 0, 0, {{x1, 0, z1}, {x1, 0, -t}, {x1, c, -t}, {x1, c, z1}});   // right inner wall
 }
 
 // One open tube from the rim plane's wall height up to the ceiling, at the
-// current origin. No caps; culling is off so its inside shows too.
-void draw_tube(int n) { draw_ring_wall(n, tube_radius, hollow_ceiling, wall); }
+// part's origin. No caps; culling is off so its inside shows too.
+void draw_tube(Triangles& out, const Ring& ring) { draw_ring_wall(out, ring, tube_radius, hollow_ceiling, wall); }
+
+// Whether GL clips a run of quads drawn directly under the current
+// matrices: some vertex lies outside the view volume (-w <= x, y, z <= w in
+// clip coordinates). The product is formed in double precision.
+struct ClipTest {
+    double m[16];  // projection x modelview, column-major as GL keeps it
+
+    static ClipTest current() {
+        double p[16], v[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, p);
+        glGetDoublev(GL_MODELVIEW_MATRIX, v);
+        ClipTest t{};
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r)
+                for (int k = 0; k < 4; ++k) t.m[4 * c + r] += p[4 * k + r] * v[4 * c + k];
+        return t;
+    }
+    bool outside(double x, double y, double z) const {
+        double clip[4];
+        for (int r = 0; r < 4; ++r) clip[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
+        for (int i = 0; i < 3; ++i)
+            if (clip[i] < -clip[3] || clip[i] > clip[3]) return true;
+        return false;
+    }
+    // Some corner of the box [x0, x1] x [y0, y1] x [z0, z1] is outside.
+    bool box_outside(double x0, double x1, double y0, double y1, double z0, double z1) const {
+        for (int i = 0; i < 8; ++i)
+            if (outside(i & 1 ? x1 : x0, i & 2 ? y1 : y0, i & 4 ? z1 : z0)) return true;
+        return false;
+    }
+};
 
 }  // namespace
 
-void draw_brick(int width, int depth, int stud_segments, int underside_segments, float r, float g, float b) {
+bool box_inside_view(double x0, double x1, double y0, double y1, double z0, double z1) {
+    return !ClipTest::current().box_outside(x0, x1, y0, y1, z0, z1);
+}
+
+bool compiling_display_list() {
+    GLint list = 0;
+    glGetIntegerv(GL_LIST_INDEX, &list);
+    return list != 0;
+}
+
+void draw_brick_in(BrickRun& run, int width, int depth, int stud_segments, int underside_segments, float r, float g,
+                   float b) {
     if (width < 1 || depth < 1 || stud_segments < 0 || underside_segments < 0) return;
 
-    const bool was_culling = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    const bool was_culling = run.culling >= 0 ? run.culling != 0 : glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    // On return: on without an underside, else as found.
+    if (run.culling >= 0) run.culling = underside_segments == 0 || was_culling ? 1 : 0;
 
     const GLfloat diffuse[] = {r, g, b, 1.0f};
     const GLfloat specular[] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -135,30 +236,48 @@ void draw_brick(int width, int depth, int stud_segments, int underside_segments,
     glTranslatef(-w / 2.0f, -body_height / 2.0f, d / 2.0f);
     glEnable(GL_CULL_FACE);
 
+    // Each run of quads (the body; the hollow) is cut as a whole. Feedback
+    // and selection modes cut every run as a list does.
+    GLint render_mode = GL_RENDER;
+    if (run.cut == QuadCut::where_drawn) glGetIntegerv(GL_RENDER_MODE, &render_mode);
+    const bool tested = run.cut == QuadCut::where_drawn && render_mode == GL_RENDER && !compiling_display_list();
+    const ClipTest clip = tested ? ClipTest::current() : ClipTest{};
+    Triangles out;
+    out.list_cut = tested ? clip.box_outside(0, w, 0, body_height, -d, 0) : run.cut != QuadCut::unclipped;
     if (stud_segments != 0) {
+        const Ring ring(stud_segments);
         for (int i = 0; i < depth; ++i) {
             glPushMatrix();
             glTranslatef(0.5f, 0.0f, -0.5f - static_cast<float>(i));  // first stud centre of row i
             for (int j = 0; j < width; ++j) {
-                draw_stud(stud_segments);
+                out.begin();
+                draw_stud(out, ring);
+                glEnd();
                 glTranslatef(1.0f, 0.0f, 0.0f);
             }
             glPopMatrix();
         }
     }
-
-    draw_body(w, d, stud_segments != 0);
+    out.begin();
+    draw_body(out, w, d, stud_segments != 0);
+    if (underside_segments != 0) {
+        if (tested) out.list_cut = clip.box_outside(wall, w - wall, 0, hollow_ceiling, -d + wall, -wall);
+        draw_rim_and_hollow(out, w, d);
+    }
+    glEnd();
 
     if (underside_segments != 0) {
-        draw_rim_and_hollow(w, d);
         glDisable(GL_CULL_FACE);
         // Tubes stand only at interior grid points, where four studs meet.
-        if (width != 1) {
+        if (width > 1 && depth > 1) {
+            const Ring ring(underside_segments);
             for (int z = -1; z >= -(depth - 1); --z) {
                 for (int x = 1; x <= width - 1; ++x) {
                     glPushMatrix();
                     glTranslatef(static_cast<float>(x), 0.0f, static_cast<float>(z));
-                    draw_tube(underside_segments);
+                    out.begin();
+                    draw_tube(out, ring);
+                    glEnd();
                     glPopMatrix();
                 }
             }
@@ -167,4 +286,9 @@ void draw_brick(int width, int depth, int stud_segments, int underside_segments,
 
     if (was_culling) glEnable(GL_CULL_FACE);
     glPopMatrix();
+}
+
+void draw_brick(int width, int depth, int stud_segments, int underside_segments, float r, float g, float b) {
+    BrickRun run;
+    draw_brick_in(run, width, depth, stud_segments, underside_segments, r, g, b);
 }

@@ -47,7 +47,7 @@ struct GridWalk {
     }
 
     // Draws row r of layer l with the current matrix at its first cell.
-    void row(int r, int l) const {
+    void row(int r, int l, BrickRun& run) const {
         for (int c = 0; c < columns; ++c) {
             const int index = grid_index(c, r, l, columns, rows);
             const int v = value(index);
@@ -62,13 +62,15 @@ struct GridWalk {
                     const bool covered = !top_row && filled(index - columns) && filled(index - columns + 1);
                     const bool resting = !bottom_row && filled(index + columns) && filled(index + columns + 1);
                     glTranslatef(1.0f, 0.0f, 0.0f);
-                    draw_brick(4, 2, covered ? 0 : segments, resting ? 0 : segments, colour.r, colour.g, colour.b);
+                    draw_brick_in(run, 4, 2, covered ? 0 : segments, resting ? 0 : segments, colour.r, colour.g,
+                                  colour.b);
                     glTranslatef(1.0f, 0.0f, 0.0f);
                     ++c;  // the right cell is used up
                 } else {
                     const bool covered = !top_row && filled(index - columns);
                     const bool resting = !bottom_row && filled(index + columns);
-                    draw_brick(2, 2, covered ? 0 : segments, resting ? 0 : segments, colour.r, colour.g, colour.b);
+                    draw_brick_in(run, 2, 2, covered ? 0 : segments, resting ? 0 : segments, colour.r, colour.g,
+                                  colour.b);
                 }
             }
             glTranslatef(brick_grid::column_pitch, 0.0f, 0.0f);
@@ -79,6 +81,10 @@ struct GridWalk {
 }  // namespace
 
 void draw_brick_grid(int segments, std::span<const int8_t> grid, int columns, int rows, int layers) {
+    draw_brick_grid_in(BrickRun{}, segments, grid, columns, rows, layers);
+}
+
+void draw_brick_grid_in(BrickRun run, int segments, std::span<const int8_t> grid, int columns, int rows, int layers) {
     if (columns < 1 || rows < 1 || layers < 1) return;
     // columns x rows x layers <= the cells there are, without overflow; cell
     // indices are ints, so a grid counts as at most INT_MAX cells.
@@ -95,7 +101,7 @@ void draw_brick_grid(int segments, std::span<const int8_t> grid, int columns, in
         glPushMatrix();
         for (int r = 0; r < rows; ++r) {
             glPushMatrix();
-            walk.row(r, l);
+            walk.row(r, l, run);
             glPopMatrix();
             glTranslatef(0.0f, -brick_grid::row_pitch, 0.0f);
         }

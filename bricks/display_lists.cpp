@@ -179,4 +179,5 @@ void build_startup_lists() {
     build_arc_list();
     build_glyph_index();
     build_brick_lists();
+    reserve_word_lists();
 }

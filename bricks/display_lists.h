@@ -7,7 +7,8 @@
 //   build_shape_lists, build_floor_list,
 //   [global GL state: lighting, smooth shading, cull face back, culling on,
 //    light 0, depth test],
-//   build_spiral_lists, build_arc_list, build_glyph_index, build_brick_lists.
+//   build_spiral_lists, build_arc_list, build_glyph_index, build_brick_lists,
+//   reserve_word_lists.
 // draw_brick reads the culling switch while a list is compiled, so the
 // first two families are recorded with culling off and the rest with it on.
 // build_floor_list continues the C library's rand() sequence right after the
@@ -21,7 +22,7 @@
 #include <cstdint>
 #include <span>
 
-#include "bricks/block_text.h"  // build_glyph_index, also part of start-up
+#include "bricks/block_text.h"  // build_glyph_index and reserve_word_lists, also part of start-up
 
 // Wire-frame boxes of red and white bricks: 1x1x1, 4x6x4 and 7x11x7 cells.
 extern GLuint shape_lists[3];
