@@ -121,9 +121,12 @@ std::vector<std::string> encoder_arguments(const VideoEncoderConfig& c) {
         // tagged so.
         "-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p",
         "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv",
-        // CRF 18: visually lossless for this flat-shaded picture; the
-        // medium preset is x264's default balance of speed and size.
-        "-c:v", "libx264", "-preset", "medium", "-crf", "18", "-pix_fmt", "yuv420p",
+        // CRF 18: visually lossless for this flat-shaded picture. The
+        // veryfast preset keeps a 720p30 capture faster than the show on two
+        // cores while the software rasteriser shares them; on this show its
+        // file is about 2.5 % larger than the medium preset's, for about
+        // 40 % of the encoder's CPU time.
+        "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
         // 192 kbit/s AAC: transparent for this synthesizer's stereo.
         "-c:a", "aac", "-b:a", "192k", "-ar", std::to_string(sample_rate), "-ac", "2",
         // The index at the front, so a player can start before the file has
