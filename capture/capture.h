@@ -74,6 +74,14 @@ struct FrameRange {
 };
 FrameRange capture_frame_range(const CaptureRequest& request);
 
+// What capture_frame_range and capture_sample_range share: the units of
+// `rate` per second that --from and --to cover, out of `total` (end =
+// total without --to), each time rounded as first_frame_at does. `whole`
+// names the whole in the messages ("the song (140.160 s)"), `none` is the
+// message when no unit lies between.
+FrameRange request_range(const CaptureRequest& request, int32_t rate, int64_t total, const std::string& whole,
+                         const char* none);
+
 // The sound of a --wav capture, [first, end) in sample frames (44.1 kHz)
 // of what the audio callback plays from the start of the song: from the
 // first sample at or after --from up to the first at or after --to, or to

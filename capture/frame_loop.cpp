@@ -3,7 +3,17 @@
 #include <SDL_opengl.h>
 
 #include "capture/interrupt.h"
+#include "capture/score.h"
 #include "core/timeline.h"
+
+ShowDriverConfig show_driver_config(const CaptureRequest& request) {
+    ShowDriverConfig config;
+    config.fps = request.fps;
+    config.width = request.width;
+    config.height = request.height;
+    config.load_score = [&request] { return load_capture_score(request) >= 0; };
+    return config;
+}
 
 FrameLoopEnd run_frame_loop(ShowDriver& driver, const FrameRange& range, Progress& progress, FrameLoopTimes& times,
                             const FrameHandler& handle) {

@@ -26,6 +26,10 @@ enum class FrameLoopEnd {
     failed,    // the handler failed (it printed why) or a GL error was reported
 };
 
+// The show driver's settings for a --frames or --video request: its fps
+// and size, and the score it names (the embedded one by default).
+ShowDriverConfig show_driver_config(const CaptureRequest& request);
+
 // Frame `n` of the range as tightly packed RGB rows, top row first. Returns
 // false to end the loop (after printing why).
 using FrameHandler = std::function<bool(int64_t n, const std::vector<uint8_t>& rgb)>;

@@ -16,7 +16,6 @@
 #include "capture/interrupt.h"
 #include "capture/output_file.h"
 #include "capture/png_writer.h"
-#include "capture/score.h"
 #include "capture/show_driver.h"
 
 namespace {
@@ -45,13 +44,8 @@ int capture_frames(const CaptureRequest& request) {
         std::fprintf(stderr, "tumbo-capture: %s\n", error.c_str());
         return capture_failed;
     }
-    ShowDriverConfig config;
-    config.fps = request.fps;
-    config.width = request.width;
-    config.height = request.height;
-    config.load_score = [&request] { return load_capture_score(request) >= 0; };
     ShowDriver driver;
-    if (!start_show_driver(driver, config, error)) {
+    if (!start_show_driver(driver, show_driver_config(request), error)) {
         std::fprintf(stderr, "tumbo-capture: %s\n", error.c_str());
         return capture_failed;
     }

@@ -158,23 +158,27 @@ void read_frame_rgb(const ShowDriver& driver, std::vector<uint8_t>& rgb) {
     for (int32_t y = 0; y < h; ++y) std::memcpy(&rgb[y * row], &bottom_up[(h - 1 - y) * row], row);
 }
 
-FrameRange capture_frame_range(const CaptureRequest& request) {
+FrameRange request_range(const CaptureRequest& request, int32_t rate, int64_t total, const std::string& whole,
+                         const char* none) {
     FrameRange range;
-    const int32_t fps = request.fps;
-    const int64_t frames = show_end_frame(fps) + 1;  // the frame that ends the show is drawn too
-    const double length = static_cast<double>(frames) / fps;
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.3f s", length);
-    range.first = first_frame_at(request.from_seconds, fps);
-    range.end = request.to_seconds < 0 ? frames : first_frame_at(request.to_seconds, fps);
-    if (range.first >= frames) {
-        range.error = "--from is at or after the end of the show (" + std::string(seconds) + " at this fps)";
-    } else if (range.end > frames) {
-        range.error = "--to is after the end of the show (" + std::string(seconds) + " at this fps)";
+    range.first = first_frame_at(request.from_seconds, rate);
+    range.end = request.to_seconds < 0 ? total : first_frame_at(request.to_seconds, rate);
+    if (range.first >= total) {
+        range.error = "--from is at or after the end of " + whole;
+    } else if (range.end > total) {
+        range.error = "--to is after the end of " + whole;
     } else if (range.end <= range.first) {
-        range.error = "no frame at this fps lies between --from and --to";
+        range.error = none;
     } else {
         range.valid = true;
     }
     return range;
+}
+
+FrameRange capture_frame_range(const CaptureRequest& request) {
+    const int32_t fps = request.fps;
+    const int64_t frames = show_end_frame(fps) + 1;  // the frame that ends the show is drawn too
+    char whole[64];
+    std::snprintf(whole, sizeof whole, "the show (%.3f s at this fps)", static_cast<double>(frames) / fps);
+    return request_range(request, fps, frames, whole, "no frame at this fps lies between --from and --to");
 }

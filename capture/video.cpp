@@ -15,7 +15,6 @@
 #include "capture/frame_loop.h"
 #include "capture/interrupt.h"
 #include "capture/output_file.h"
-#include "capture/score.h"
 #include "capture/show_driver.h"
 
 namespace {
@@ -50,13 +49,8 @@ int capture_video(const CaptureRequest& request) {
     }
     std::string error;
     if (!create_temporary(request.output, error)) return fail(error, request.output);
-    ShowDriverConfig config;
-    config.fps = request.fps;
-    config.width = request.width;
-    config.height = request.height;
-    config.load_score = [&request] { return load_capture_score(request) >= 0; };
     ShowDriver driver;
-    if (!start_show_driver(driver, config, error)) return fail(error, request.output);
+    if (!start_show_driver(driver, show_driver_config(request), error)) return fail(error, request.output);
     const FrameRange range = capture_frame_range(request);
     if (!range.valid) {
         fail(range.error, request.output);

@@ -19,24 +19,12 @@
 #include "synth/synth_state.h"
 
 FrameRange capture_sample_range(const CaptureRequest& request) {
-    FrameRange range;
     const int64_t song = frames_through_bar(last_song_bar);
-    char length[48];
-    std::snprintf(length, sizeof length, "%.3f s", static_cast<double>(song) / sample_rate);
+    char whole[48];
+    std::snprintf(whole, sizeof whole, "the song (%.3f s)", static_cast<double>(song) / sample_rate);
     // A sample is a frame at the sample rate: the same rounding as a
     // picture's first frame, so times on a picture frame give its sample.
-    range.first = first_frame_at(request.from_seconds, sample_rate);
-    range.end = request.to_seconds < 0 ? song : first_frame_at(request.to_seconds, sample_rate);
-    if (range.first >= song) {
-        range.error = "--from is at or after the end of the song (" + std::string(length) + ")";
-    } else if (range.end > song) {
-        range.error = "--to is after the end of the song (" + std::string(length) + ")";
-    } else if (range.end <= range.first) {
-        range.error = "no sample lies between --from and --to";
-    } else {
-        range.valid = true;
-    }
-    return range;
+    return request_range(request, sample_rate, song, whole, "no sample lies between --from and --to");
 }
 
 int capture_wav(const CaptureRequest& request) {
