@@ -72,7 +72,7 @@ void landed_bricks() {
         for (int c = 0; c < 16; ++c) {
             glPushMatrix();
             glTranslatef(-18.75f + 2.5f * c, 1.0f, -18.75f + 2.5f * j);
-            glCallList(brick_lists[(j + c) % 2 == 0 ? 1 : 3]);
+            glCallList(brick_state.brick_lists[(j + c) % 2 == 0 ? 1 : 3]);
             glPopMatrix();
         }
 }
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     piece("plate_list", [] {
         glTranslatef(0, 0, -28);
         glRotatef(90, 1, 0, 0);
-        glCallList(brick_lists[4]);
+        glCallList(brick_state.brick_lists[4]);
     });
     piece("landed_bricks_256", landed_bricks);
     piece("floor_tunnel", [] { draw_floor_tunnel(1, 3.0f); });
@@ -93,14 +93,14 @@ int main(int argc, char** argv) {
     piece("spirals", [] {
         glTranslatef(0, 0, -13);
         glRotatef(90, 1, 0, 0);
-        glCallList(spiral_lists[0]);
+        glCallList(brick_state.spiral_lists[0]);
         glTranslatef(0, -4, 0);
-        glCallList(spiral_lists[1]);
+        glCallList(brick_state.spiral_lists[1]);
     });
     piece("arc_swing", [] { draw_arc_swing(3.0f); });
     piece("word_dovozov", [] {
         glTranslatef(-7, 15, -44);
-        draw_block_text("dovozov", 4, 0, 1);
+        draw_kept_block_text("dovozov", 4, 0, 1);
     });
     piece("studded_plate_14x10", [] {
         glTranslatef(0, -6, -13);

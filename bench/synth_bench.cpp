@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/show_bars.h"
 #include "synth/audio_driver.h"
 #include "synth/synth.h"
 #include "synth/synth_state.h"

@@ -50,7 +50,6 @@ struct Corner {
 // vertices moved on the CPU land a rounding step away from where the
 // matrix puts them and flip pixels on the edges.
 struct Triangles {
-    bool list_cut = true;  // GL_QUADS quads are cut as in a display list (see QuadCut)
     float nx = NAN, ny = NAN, nz = NAN;  // the normal last sent; NaN: none yet
 
     void begin() {
@@ -71,15 +70,12 @@ struct Triangles {
         corner(b);
         corner(c);
     }
-    // A GL_QUADS quad a, b, c, d.
+    // A GL_QUADS quad a, b, c, d, cut along b-d. The cut decides how the
+    // lit corner colours blend across the face; this is the cut most of the
+    // show's bricks (those in display lists) were always drawn with.
     void quad(const Corner& a, const Corner& b, const Corner& c, const Corner& d) {
-        if (list_cut) {
-            triangle(a, b, d);
-            triangle(b, c, d);
-        } else {
-            triangle(a, b, c);
-            triangle(a, c, d);
-        }
+        triangle(a, b, d);
+        triangle(b, c, d);
     }
     // One quad of a GL_QUAD_STRIP: strip vertices s0, s1, s2, s3 (the quad
     // s0, s1, s3, s2), cut along s0-s3.
@@ -170,48 +166,7 @@ void draw_rim_and_hollow(Triangles& out, float w, float d) {
 // part's origin. No caps; culling is off so its inside shows too.
 void draw_tube(Triangles& out, const Ring& ring) { draw_ring_wall(out, ring, tube_radius, hollow_ceiling, wall); }
 
-// Whether GL clips a run of quads drawn directly under the current
-// matrices: some vertex lies outside the view volume (-w <= x, y, z <= w in
-// clip coordinates). The product is formed in double precision.
-struct ClipTest {
-    double m[16];  // projection x modelview, column-major as GL keeps it
-
-    static ClipTest current() {
-        double p[16], v[16];
-        glGetDoublev(GL_PROJECTION_MATRIX, p);
-        glGetDoublev(GL_MODELVIEW_MATRIX, v);
-        ClipTest t{};
-        for (int c = 0; c < 4; ++c)
-            for (int r = 0; r < 4; ++r)
-                for (int k = 0; k < 4; ++k) t.m[4 * c + r] += p[4 * k + r] * v[4 * c + k];
-        return t;
-    }
-    bool outside(double x, double y, double z) const {
-        double clip[4];
-        for (int r = 0; r < 4; ++r) clip[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
-        for (int i = 0; i < 3; ++i)
-            if (clip[i] < -clip[3] || clip[i] > clip[3]) return true;
-        return false;
-    }
-    // Some corner of the box [x0, x1] x [y0, y1] x [z0, z1] is outside.
-    bool box_outside(double x0, double x1, double y0, double y1, double z0, double z1) const {
-        for (int i = 0; i < 8; ++i)
-            if (outside(i & 1 ? x1 : x0, i & 2 ? y1 : y0, i & 4 ? z1 : z0)) return true;
-        return false;
-    }
-};
-
 }  // namespace
-
-bool box_inside_view(double x0, double x1, double y0, double y1, double z0, double z1) {
-    return !ClipTest::current().box_outside(x0, x1, y0, y1, z0, z1);
-}
-
-bool compiling_display_list() {
-    GLint list = 0;
-    glGetIntegerv(GL_LIST_INDEX, &list);
-    return list != 0;
-}
 
 void draw_brick_in(BrickRun& run, int width, int depth, int stud_segments, int underside_segments, float r, float g,
                    float b) {
@@ -236,14 +191,7 @@ void draw_brick_in(BrickRun& run, int width, int depth, int stud_segments, int u
     glTranslatef(-w / 2.0f, -body_height / 2.0f, d / 2.0f);
     glEnable(GL_CULL_FACE);
 
-    // Each run of quads (the body; the hollow) is cut as a whole. Feedback
-    // and selection modes cut every run as a list does.
-    GLint render_mode = GL_RENDER;
-    if (run.cut == QuadCut::where_drawn) glGetIntegerv(GL_RENDER_MODE, &render_mode);
-    const bool tested = run.cut == QuadCut::where_drawn && render_mode == GL_RENDER && !compiling_display_list();
-    const ClipTest clip = tested ? ClipTest::current() : ClipTest{};
     Triangles out;
-    out.list_cut = tested ? clip.box_outside(0, w, 0, body_height, -d, 0) : run.cut != QuadCut::unclipped;
     if (stud_segments != 0) {
         const Ring ring(stud_segments);
         for (int i = 0; i < depth; ++i) {
@@ -260,10 +208,7 @@ void draw_brick_in(BrickRun& run, int width, int depth, int stud_segments, int u
     }
     out.begin();
     draw_body(out, w, d, stud_segments != 0);
-    if (underside_segments != 0) {
-        if (tested) out.list_cut = clip.box_outside(wall, w - wall, 0, hollow_ceiling, -d + wall, -wall);
-        draw_rim_and_hollow(out, w, d);
-    }
+    if (underside_segments != 0) draw_rim_and_hollow(out, w, d);
     glEnd();
 
     if (underside_segments != 0) {

@@ -52,11 +52,10 @@ constexpr int grid_index(int c, int r, int l, int columns, int rows) { return (l
 // wall, 9, 11, 1);`). The modelview matrix is the same on return.
 void draw_brick_grid(int segments, std::span<const int8_t> grid, int columns, int rows, int layers);
 
-// draw_brick_grid with every brick told the culling switch and the quad cut
-// by `run` (bricks/brick.h), the switch passed on from brick to brick. With
-// run.culling set to the switch on entry and run.cut to
-// QuadCut::unclipped, a display list compiled from it holds exactly the
-// commands that a direct draw_brick_grid issues where no brick is clipped
+// draw_brick_grid with every brick told the culling switch by `run`
+// (bricks/brick.h), the switch passed on from brick to brick. With
+// run.culling set to the switch on entry, a display list compiled from it
+// holds exactly the commands that a direct draw_brick_grid issues
 // (draw_brick_grid itself, compiled, reads the switch outside the list for
-// every brick and cuts quads as a list does).
+// every brick).
 void draw_brick_grid_in(BrickRun run, int segments, std::span<const int8_t> grid, int columns, int rows, int layers);

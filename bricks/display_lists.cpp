@@ -7,21 +7,14 @@
 
 #include "bricks/brick.h"
 #include "bricks/brick_grid.h"
+#include "bricks/gl_setup.h"
 
-GLuint shape_lists[3];
-GLuint floor_list;
-GLuint spiral_lists[2];
-GLuint arc_lists[1];
-GLuint brick_lists[5];
+BricksState brick_state;
 
 namespace {
 
 // Palette indices used by the set pieces.
 constexpr int8_t yellow = 1, red = 2;  // red + 1 is white, red + 2 blue
-
-// Scratch cells for the lists being compiled; meaningless afterwards.
-int8_t shape_grid[shape_grid_cells];
-int8_t floor_grid[floor_grid_cells];
 
 // Compiles `draw` into `list` (GL_COMPILE: recorded, not drawn).
 template <typename Draw>
@@ -77,7 +70,9 @@ void fill_floor_grid(std::span<int8_t, floor_grid_cells> grid) {
 }
 
 void build_shape_lists() {
+    GLuint (&shape_lists)[3] = brick_state.shape_lists;
     const GLuint first = glGenLists(3);
+    int8_t shape_grid[shape_grid_cells];  // scratch for the list being compiled
     for (int box = 0; box < 3; ++box) {
         shape_lists[box] = first + static_cast<GLuint>(box);
         fill_shape_grid(box, shape_grid);
@@ -90,13 +85,15 @@ void build_shape_lists() {
 }
 
 void build_floor_list() {
-    floor_list = glGenLists(1);
+    brick_state.floor_list = glGenLists(1);
+    int8_t floor_grid[floor_grid_cells];  // scratch for the list being compiled
     fill_floor_grid(floor_grid);
     // Six-facet studs; the grid stands upright, rows down the y axis.
-    compile(floor_list, [] { draw_brick_grid(6, floor_grid, floor_grid_side, floor_grid_side, 1); });
+    compile(brick_state.floor_list, [&] { draw_brick_grid(6, floor_grid, floor_grid_side, floor_grid_side, 1); });
 }
 
 void build_spiral_lists() {
+    GLuint (&spiral_lists)[2] = brick_state.spiral_lists;
     const GLuint first = glGenLists(2);
     struct Spiral {
         int bricks;
@@ -125,8 +122,9 @@ void build_spiral_lists() {
 }
 
 void build_arc_list() {
-    arc_lists[0] = glGenLists(1);
-    compile(arc_lists[0], [] {
+    GLuint& arc_list = brick_state.arc_lists[0];
+    arc_list = glGenLists(1);
+    compile(arc_list, [] {
         for (int k = 1; k <= 99; ++k) {
             // Spiral angle: winds up over the upper half, then unwinds
             // towards the bottom pole.
@@ -150,6 +148,7 @@ void build_arc_list() {
 }
 
 void build_brick_lists() {
+    GLuint (&brick_lists)[5] = brick_state.brick_lists;
     const GLuint first = glGenLists(5);
     for (int i = 0; i < 5; ++i) brick_lists[i] = first + static_cast<GLuint>(i);
     // Five-facet studs, three-facet tubes: small on screen, many per frame.
@@ -160,14 +159,7 @@ void build_brick_lists() {
     compile(brick_lists[4], [] { draw_brick(42, 42, 4, 0, 1.0f, 0.1f, 0.0f); });
 }
 
-void set_global_gl_state() {
-    glEnable(GL_LIGHTING);
-    glShadeModel(GL_SMOOTH);
-    glCullFace(GL_BACK);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_DEPTH_TEST);
-}
+void set_global_gl_state() { gl_setup::set_switches(0); }  // no light turned off
 
 void build_startup_lists() {
     build_shape_lists();

@@ -14,29 +14,27 @@
 // build_floor_list continues the C library's rand() sequence right after the
 // synthesizer's noise table has drawn its values.
 //
-// Ownership: the handles below are written once here and read by the scenes
-// for the rest of the run; no list is ever deleted. 0 means not built.
+// Ownership: the handles are written once here and read by the scenes for
+// the rest of the run; no list is ever deleted. 0 means not built.
 #pragma once
 #include <GL/gl.h>
 
 #include <cstdint>
 #include <span>
 
-#include "bricks/block_text.h"  // build_glyph_index and reserve_word_lists, also part of start-up
+#include "bricks/bricks_state.h"
 
-// Wire-frame boxes of red and white bricks: 1x1x1, 4x6x4 and 7x11x7 cells.
-extern GLuint shape_lists[3];
-// A 40x40-cell upright grid, empty but for an oval ring of 26 bricks around
-// its centre and ten scattered bricks.
-extern GLuint floor_list;
-// Flat spirals: 55 white bricks, then 75 red ones.
-extern GLuint spiral_lists[2];
-// 99 red and yellow bricks on a spiral over a sphere of radius 50/6 whose
-// centre lies 50/6 below the origin.
-extern GLuint arc_lists[1];
-// Single 2x2 bricks: 0 white with underside, 1 white open below, 2 black
-// with underside, 3 black open below; 4 a red 42x42 plate.
-extern GLuint brick_lists[5];
+#include "bricks/block_text.h"      // build_glyph_index and reserve_word_lists, also part of start-up
+
+// The handles live in brick_state (bricks/bricks_state.h): shape_lists[3]
+// wire-frame boxes of red and white bricks, 1x1x1, 4x6x4 and 7x11x7
+// cells; floor_list, a 40x40-cell upright grid, empty but for an oval ring
+// of 26 bricks around its centre and ten scattered bricks; spiral_lists[2],
+// flat spirals of 55 white bricks, then 75 red ones; arc_lists[1], 99 red
+// and yellow bricks on a spiral over a sphere of radius 50/6 whose centre
+// lies 50/6 below the origin; brick_lists[5], single 2x2 bricks (0 white
+// with underside, 1 white open below, 2 black with underside, 3 black open
+// below) and 4 a red 42x42 plate.
 
 // Cell grids behind the shape and floor lists, filled without a device
 // (the builders below compile them). Both write every cell of `grid`, and

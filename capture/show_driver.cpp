@@ -11,6 +11,7 @@
 
 #include "capture/capture.h"
 #include "core/demo.h"
+#include "core/show_bars.h"
 #include "core/ticks.h"
 #include "core/timeline.h"
 #include "core/viewport.h"

@@ -14,6 +14,7 @@
 #include "capture/show_driver.h"
 #include "capture/sound.h"
 #include "capture/wav_writer.h"
+#include "core/show_bars.h"
 #include "synth/audio_driver.h"
 #include "synth/synth.h"
 #include "synth/synth_state.h"

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "core/cmdline.h"
+#include "core/scene_clocks.h"  // the clocks draw_frame computes
 
 // Window and context, created at start-up and destroyed at shutdown.
 struct DemoState {
@@ -21,17 +22,6 @@ struct DemoState {
     bool quit_requested = false;         // recomputed each frame, set by events
 };
 extern DemoState demo;
-
-// The two scene clocks. Start marks are SDL_GetTicks() milliseconds; the
-// clocks are seconds, computed once per frame. All zero at program start,
-// which the first-frame rule relies on. Scene blocks reset the marks.
-struct SceneClocks {
-    float clock_a_start = 0;  // ms
-    float clock_a = 0;        // s, (ticks - clock_a_start) / 1000
-    float clock_b_start = 0;  // ms
-    float clock_b = 0;        // s, (ticks - clock_b_start) / 1000
-};
-extern SceneClocks scene_clocks;
 
 // Exit statuses of run_demo().
 constexpr int exit_ok = 0;
@@ -73,7 +63,7 @@ void build_gl_content();
 // Draws one frame without swapping: clear, fixed projection, clocks from
 // get_ticks(), the timeline. Returns the song_bar value the timeline last
 // tested; the loop ends when it is above last_song_bar
-// (synth/audio_driver.h).
+// (core/show_bars.h).
 int32_t draw_frame();
 
 // Handles one event (quit, click, Escape, F, resize).

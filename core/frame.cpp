@@ -8,28 +8,15 @@
 #include "core/demo.h"
 #include "core/frame_pacer.h"
 #include "core/projection.h"
-#include "core/ticks.h"
+#include "core/show_bars.h"
 #include "core/timeline.h"
 #include "core/viewport.h"
-#include "synth/audio_driver.h"
-
-SceneClocks scene_clocks;
-
-namespace {
-void update_clocks() {
-    // First frame: clock A starts now. Clock B counts from tick 0 until a
-    // scene sets its mark.
-    if (scene_clocks.clock_a_start <= 0) scene_clocks.clock_a_start = static_cast<float>(get_ticks());
-    scene_clocks.clock_a = static_cast<float>((static_cast<double>(get_ticks()) - scene_clocks.clock_a_start) / 1000.0);
-    scene_clocks.clock_b = static_cast<float>((static_cast<double>(get_ticks()) - scene_clocks.clock_b_start) / 1000.0);
-}
-}  // namespace
 
 int32_t draw_frame() {
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     load_show_projection();
-    update_clocks();
+    update_scene_clocks();
     return run_timeline();
 }
 

@@ -6,13 +6,20 @@
 //
 // Thread: the main (render) thread only, inside a frame. Blocks read
 // song_bar themselves where their choices depend on it, each read a fresh
-// atomic load, because the audio thread may advance it at any moment.
+// atomic load (read_song_bar), because the audio thread may advance it at
+// any moment. Their bar ranges and sections come from core/show_bars.h.
 //
 // Ownership: `show` is static, zero at program start except the list
 // handles (-1, not built); word lists are compiled on first use and never
-// deleted.
+// deleted. `scene_trace` only reports to drivers and tests.
 #pragma once
+#include <atomic>
 #include <cstdint>
+#include <span>
+
+#include "core/scene_clocks.h"  // reset_clock_a, reset_clock_b
+#include "core/show_bars.h"
+#include "synth/synth.h"
 
 // Word lists and the brick wall's grid.
 constexpr int32_t title_list_count = 3;
@@ -36,16 +43,16 @@ struct ShowState {
     int32_t title_lists = list_not_built;
     int32_t slogan_lists = list_not_built;
     int32_t greeting_lists = list_not_built;
-    // The brick wall's cells, refilled every frame it is drawn: 9 columns x
-    // 11 rows, index row * 9 + column, row 0 at the top; 0 empty, else a
-    // palette colour.
-    int8_t wall_cells[wall_cell_count] = {};
-
-    // --- what the last frame did, for drivers and tests ---
-    int32_t title_list_shown = -1;   // title list called this frame, -1 none
-    float credits_cloud_time = 0;    // s: the time the credits gave the brick cloud
 };
 extern ShowState show;
+
+// What the scenes did in the last frame they ran, for drivers and tests;
+// the show never reads it back.
+struct SceneTrace {
+    int32_t title_list_shown = -1;  // title list called by the last title frame, -1 none
+    float credits_cloud_time = 0;   // s: the time the last credits frame gave the brick cloud
+};
+extern SceneTrace scene_trace;
 
 // The blocks, in the order run_timeline tests them.
 void draw_greetings();
@@ -59,12 +66,14 @@ void draw_title_words();
 void draw_keep_walking();
 
 // Compiles the six greeting lists (the timeline does this at the start of
-// the first frame past bar 63).
+// the first frame of the greetings' bars or later).
 void build_greeting_lists();
 
-// Sets the start mark of a clock to the current ticks (core/ticks.h).
-void reset_clock_a();
-void reset_clock_b();
+// The brick wall's cells at `clock_b` seconds: 9 columns x 11 rows, index
+// row * 9 + column, row 0 at the top; 0 empty, else a palette colour. Every
+// cell is written. Reseeds the C library's rand() (srand(1)), as every
+// frame of the wall does.
+void fill_wall_cells(float clock_b, std::span<int8_t, wall_cell_count> cells);
 
 // A fresh read of song_bar.
-int32_t read_song_bar();
+inline int32_t read_song_bar() { return song_bar.load(std::memory_order_relaxed); }

@@ -1,12 +1,15 @@
-// Bars 48-71: the scrolling slogan, the walkers on the studded plate, and
-// the greetings. Main thread.
+// The scrolling slogan, the walkers on the studded plate, the greetings and
+// the brick wall that closes the show. Main thread.
 #include <SDL_opengl.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "bricks/block_text.h"
 #include "bricks/brick.h"
+#include "bricks/brick_grid.h"
 #include "bricks/display_lists.h"
+#include "bricks/gl_setup.h"
 #include "core/demo.h"
 #include "core/scenes.h"
 #include "effects/effects.h"
@@ -22,7 +25,8 @@ constexpr double slogan_offsets[slogan_list_count] = {20.0, 0.0, -20.0};  // uni
 constexpr double slogan_speed = 20.0;   // units per second upwards
 constexpr double slogan_wrap = 60.0;    // units: words wrap from y = 30 back to -30
 
-constexpr int32_t keep_walking_first_bar = 56;
+constexpr int32_t keep_walking_first_bar = bars_of(SceneBlock::keep_walking).first;
+constexpr int32_t keep_walking_caption_bars = 2;  // each caption stays two bars
 struct Caption {
     const char* word;
     uint8_t colour;
@@ -32,17 +36,11 @@ constexpr Caption keep_walking_captions[] = {{"keep", blue}, {"walking", green},
 // Spaces set the width of the plate behind each name (three columns each).
 constexpr const char* greeting_words[greeting_list_count] = {
     "     kq     ", "   talvo   ", "    plu    ", " orvanet ", "  dromix  ", "  quzzl  "};
-constexpr int32_t first_greeting_bar = 65, last_greeting_bar = 70;
-
-void set_effect_light0() {
-    const GLfloat full[] = {1, 1, 1, 1};
-    const GLfloat ambient[] = {0, 0, 0, 1};
-    const GLfloat position[] = {0, 0, 2, 1};
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, full);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, full);
-    glLightfv(GL_LIGHT0, GL_POSITION, position);
-}
+// The greetings' first bar shows the spirals alone, and from the wall's
+// first bar no name is shown.
+constexpr int32_t first_greeting_bar = bars_of(SceneBlock::greetings).first + 1;
+constexpr int32_t last_greeting_bar = bars_of(SceneBlock::brick_wall).first - 1;
+static_assert(last_greeting_bar - first_greeting_bar + 1 == greeting_list_count, "one name a bar");
 }  // namespace
 
 void draw_slogan() {
@@ -100,8 +98,8 @@ void draw_keep_walking() {
     glClear(GL_DEPTH_BUFFER_BIT);
     const float p = beat_pulse(3, t);
     glTranslatef(0.0f, 0.0f, 8.0f * p - 33.0f);  // not undone: the next frame starts from the identity
-    const int k = (read_song_bar() - keep_walking_first_bar) / 2;
-    if (k >= 0 && k < 4) draw_block_text(keep_walking_captions[k].word, keep_walking_captions[k].colour, 0, solid);
+    const int k = (read_song_bar() - keep_walking_first_bar) / keep_walking_caption_bars;
+    if (k >= 0 && k < 4) draw_kept_block_text(keep_walking_captions[k].word, keep_walking_captions[k].colour, 0, solid);
 }
 
 void build_greeting_lists() {
@@ -119,27 +117,19 @@ void draw_greetings() {
     const float t = scene_clocks.clock_a;
     glPushMatrix();
     glPushMatrix();
-    glEnable(GL_LIGHTING);
-    glShadeModel(GL_SMOOTH);
-    glCullFace(GL_BACK);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHT0);
-    glDisable(GL_LIGHT1);
-    glDisable(GL_LIGHT2);
-    glDisable(GL_LIGHT3);
-    glEnable(GL_DEPTH_TEST);
-    set_effect_light0();  // in eye space: the modelview is the identity here
+    gl_setup::set_switches();
+    gl_setup::set_light0(0.0f, 0.0f, 0.0f, 2.0f);  // in eye space: the modelview is the identity here
 
     // The two spirals tumble in the background.
     glTranslatef(0.0f, 0.0f, -13.0f);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(-90.0f * t, 0.0f, 1.0f, 0.0f);
     glRotatef(static_cast<float>(10.0 * std::sin(2.0 * t)), 0.0f, 0.0f, 1.0f);
-    glCallList(spiral_lists[0]);
+    glCallList(brick_state.spiral_lists[0]);
     glRotatef(20.0f * t, 0.0f, 1.0f, 0.1f);
     glRotatef(-10.0f, 0.0f, 0.0f, 1.0f);
     glTranslatef(0.0f, -4.0f, 0.0f);
-    glCallList(spiral_lists[1]);
+    glCallList(brick_state.spiral_lists[1]);
     glPopMatrix();
     glPopMatrix();
 
@@ -153,5 +143,46 @@ void draw_greetings() {
     const int32_t bar = read_song_bar();
     if (bar >= first_greeting_bar && bar <= last_greeting_bar)
         glCallList(static_cast<GLuint>(show.greeting_lists + (bar - first_greeting_bar)));
+    glPopMatrix();
+}
+
+void fill_wall_cells(float clock_b, std::span<int8_t, wall_cell_count> cells) {
+    // The same random pairs every frame: only time changes the wall.
+    std::srand(1);
+    const float u = static_cast<float>(1.2 * clock_b);
+    const double w = 70.0 * u;  // grows by 84 per second of clock_b
+    constexpr int8_t white_cell = 3;  // palette: 3 white, 4 blue
+    for (int i = 0; i < wall_cell_count; ++i) {
+        int8_t& cell = cells[i];
+        cell = 0;
+        // Past a few hours of clock_b every cell has long vanished; the
+        // clamp keeps the conversion defined however long the wall runs.
+        const double progress = std::fmin(std::fmax(i + w - 25.0, -1e6), 1e6);
+        const int v = static_cast<int>(progress);  // truncated toward zero
+        // Every cell takes exactly two rand() values: its own fixed pair.
+        const int first = std::rand() % 40;
+        if (first + v > 119) {  // shown once v passes 120 minus its first number
+            cell = static_cast<int8_t>(white_cell + i % 2);  // rows of 9: a checkerboard
+            const int second = std::rand() % 40;
+            if (second + v > 259) cell = 0;  // gone once v passes 260 minus its second number
+        } else {
+            std::rand();
+        }
+    }
+}
+
+void draw_brick_wall() {
+    glPushMatrix();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    gl_setup::set_light0(0.4f, 2.0f, 6.0f, 10.0f);  // in eye space: the modelview is the identity here
+    gl_setup::set_light0_attenuation(0.0f, 0.0f);
+    const float t = scene_clocks.clock_b;
+    int8_t cells[wall_cell_count];  // refilled every frame
+    fill_wall_cells(t, cells);
+    const float u = static_cast<float>(1.2 * t);  // the wall's own time, as fill_wall_cells takes it
+    glTranslatef(0.0f, 0.0f, -8.5f);
+    glRotatef(static_cast<float>(5.0 * std::cos(0.7 * u)), 0.0f, 0.0f, 1.0f);
+    draw_brick_grid(6, cells, wall_columns, wall_rows, 1);  // six-facet studs, one layer
     glPopMatrix();
 }

@@ -1,10 +1,11 @@
-// Bars 0-19: the pulsing brick ball, the title words and the walking row of
-// blocky figures. Main thread.
+// The opening: the pulsing brick ball, the title words and the walking row
+// of blocky figures. Main thread.
 #include <SDL_opengl.h>
 
 #include <cmath>
 
 #include "bricks/block_text.h"
+#include "bricks/gl_setup.h"
 #include "core/demo.h"
 #include "core/scenes.h"
 #include "effects/effects.h"
@@ -13,13 +14,15 @@
 #include "synth/synth.h"
 
 ShowState show;
+SceneTrace scene_trace;
 
 namespace {
 // Palette colours of the lettering (bricks/brick_grid.h).
 constexpr uint8_t red = 2, white = 3, blue = 4;
 constexpr int solid = 1, checkered = 18;  // block-text styles
 
-constexpr int32_t last_title_bar = 7;  // the title's bars are 0-7; the arc swing runs on to 19
+constexpr BarRange title_bars = bars_of(SceneBlock::title_words);  // the arc swing runs on past them
+constexpr int32_t title_section_bars = 2;  // each title word has two bars; the first section shows none
 
 // Title list k: the front word, then 6 units behind it an inverted,
 // checkered plate spelling the back word. The translation is recorded in
@@ -44,27 +47,28 @@ void build_title_lists() {
 
 void call_title_list(int k) {
     glCallList(static_cast<GLuint>(show.title_lists + k));
-    show.title_list_shown = k;
+    scene_trace.title_list_shown = k;
 }
 
-// Walkers' caption: one word per three bars from bar 8.
+// Walkers' caption: one word per three bars from the walkers' first bar.
 struct Caption {
     const char* word;
     uint8_t colour;
 };
 constexpr Caption walker_captions[] = {{"from", blue}, {"mools", red}, {"to", blue}, {"mools", red}};
+constexpr int32_t walker_caption_bars = 3;
 constexpr int walker_count = 5;
 }  // namespace
 
 void draw_arc_swing_block() {
     glPushMatrix();
-    bool second_half = true;  // bars 8-19: swing on clock B, nudged by voice 3
-    if (read_song_bar() <= last_title_bar) {
-        // Bars 0-7: only on frames during a voice-4 pulse.
+    bool second_half = true;  // with the walkers: swing on clock B, nudged by voice 3
+    if (read_song_bar() <= title_bars.last) {
+        // With the title: only on frames during a voice-4 pulse.
         second_half = false;
         if (beat_pulse(4, scene_clocks.clock_a) != 0.0f) {
             draw_arc_swing(scene_clocks.clock_a);
-            second_half = read_song_bar() > last_title_bar;
+            second_half = read_song_bar() > title_bars.last;
         }
     }
     if (second_half) {
@@ -85,14 +89,7 @@ void draw_walkers_block() {
         glTranslatef(static_cast<float>(13 + 7 * i - 2.4 * t), 0.0f, -9.0f);
         // Each figure swings one radian of phase after its neighbour.
         glRotatef(static_cast<float>(60.0 * std::sin(3.0 * t + i)), 0.0f, 1.0f, 0.0f);
-        // The light moves with the figure.
-        const GLfloat full[] = {1, 1, 1, 1};
-        const GLfloat ambient[] = {0.3f, 0.3f, 0.3f, 1};
-        const GLfloat position[] = {2, 6, 10, 1};
-        glLightfv(GL_LIGHT0, GL_DIFFUSE, full);
-        glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-        glLightfv(GL_LIGHT0, GL_SPECULAR, full);
-        glLightfv(GL_LIGHT0, GL_POSITION, position);
+        gl_setup::set_light0(0.3f, 2.0f, 6.0f, 10.0f);  // moves with the figure
         glEnable(GL_LIGHT0);
         glPushMatrix();
         glEnable(GL_DEPTH_TEST);
@@ -106,14 +103,14 @@ void draw_walkers_block() {
     glClear(GL_DEPTH_BUFFER_BIT);  // the caption goes over the figures
     const float p = beat_pulse(3, t);
     glTranslatef(0.0f, 0.0f, 8.0f * p - 26.0f);
-    const int k = (read_song_bar() - 8) / 3;
-    if (k >= 0 && k < 4) draw_block_text(walker_captions[k].word, walker_captions[k].colour, 0, solid);
+    const int k = (read_song_bar() - bars_of(SceneBlock::walkers).first) / walker_caption_bars;
+    if (k >= 0 && k < 4) draw_kept_block_text(walker_captions[k].word, walker_captions[k].colour, 0, solid);
     glPopMatrix();
 }
 
 void draw_title_words() {
     reset_clock_b();
-    show.title_list_shown = -1;
+    scene_trace.title_list_shown = -1;
     glClear(GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
     if (show.title_lists == list_not_built) {
@@ -124,47 +121,21 @@ void draw_title_words() {
     const float p = beat_pulse(4, scene_clocks.clock_a);
     glTranslatef(0.0f, -2.0f, 6.0f * p - 24.0f);  // jumps 6 units closer on each voice-4 pulse
     glRotatef(24.0f, 1.0f, 0.0f, 0.0f);
-    // Each two-bar section shows its word from the first voice-4 pulse in
-    // it; until then the previous word stays. The extra pulse query is made
-    // only where the stage may advance.
-    const int section = read_song_bar() / 2;
-    auto pulse_now = [] { return beat_pulse(4, scene_clocks.clock_a) != 0.0f; };
-    switch (section) {
-        case 1:
-            if (show.title_stage == 0) {
-                if (pulse_now()) {
-                    show.title_stage = 1;
-                    call_title_list(0);
-                }
-            } else {
-                call_title_list(0);
-            }
-            break;
-        case 2:
-            if (show.title_stage == 1) {
-                if (pulse_now()) {
-                    show.title_stage = 2;
-                    call_title_list(1);
-                } else {
-                    call_title_list(0);
-                }
-            } else {
-                call_title_list(1);
-            }
-            break;
-        case 3:
-            if (show.title_stage == 2) {
-                if (pulse_now()) {
-                    show.title_stage = 3;
-                    call_title_list(2);
-                } else {
-                    call_title_list(1);
-                }
-            } else {
-                call_title_list(2);
-            }
-            break;
-        default: break;  // bars 0-1: nothing
+    // Section k (1..3) shows word k - 1 from the first voice-4 pulse in it,
+    // raising title_stage to k; until then the previous word stays. A
+    // section whose stage was skipped, or already reached, shows its word at
+    // once. The extra pulse query is made only where the stage may advance.
+    const int section = (read_song_bar() - title_bars.first) / title_section_bars;
+    if (section >= 1 && section <= title_list_count) {
+        const int word = section - 1;
+        if (show.title_stage != word) {
+            call_title_list(word);
+        } else if (beat_pulse(4, scene_clocks.clock_a) != 0.0f) {
+            show.title_stage = section;
+            call_title_list(word);
+        } else if (word > 0) {
+            call_title_list(word - 1);
+        }
     }
     glPopMatrix();
 }

@@ -1,23 +1,21 @@
 // Timeline: picks the scene blocks (core/scenes.h) for the current music
-// position. Main thread, once per frame, after the clocks are updated.
+// position, by the bar ranges of core/show_bars.h. Main thread, once per
+// frame, after the clocks are updated.
 #pragma once
 #include <cstdint>
+
+#include "core/show_bars.h"
 
 // Runs the blocks that song_bar selects, in a fixed test order, re-reading
 // song_bar after each block that ran, and returns the song_bar value that
 // its last range test used.
 int32_t run_timeline();
 
-// The scene blocks, in the order the timeline tests them.
-enum class SceneBlock : uint8_t {
-    greetings, brick_wall, slogan, credits, arc_swing, walkers, born, title_words, keep_walking
-};
-constexpr int scene_block_count = 9;
-
 // Name of a block, for messages ("credits", "brick wall", ...).
-const char* scene_block_name(SceneBlock block);
+constexpr const char* scene_block_name(SceneBlock block) { return scene_bars_of(block).name; }
 
-// The blocks the last run_timeline call ran, in order. Main thread.
+// The blocks the last run_timeline call ran, in order, for drivers and
+// tests; the show never reads it. Main thread.
 struct TimelineTrace {
     SceneBlock blocks[scene_block_count + 1];  // greetings + wall + blocks 3..9 at most
     int32_t count = 0;

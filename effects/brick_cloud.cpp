@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "bricks/display_lists.h"
-#include "effects/effect_common.h"
+#include "bricks/gl_setup.h"
 #include "effects/effects.h"
 #include "embedded/face_pictures.h"
 
@@ -23,13 +23,13 @@ void draw_brick_cloud(int picture, float t, float spin) {
     glPushMatrix();
     // Same seed, same schedule: the arrangement repeats every frame and run.
     std::srand(static_cast<unsigned>(picture));
-    effect::set_switches();
-    effect::set_light0(0.0f, 10.0f, 10.0f, 2.0f);
+    gl_setup::set_switches();
+    gl_setup::set_light0(0.0f, 10.0f, 10.0f, 2.0f);
 
     glTranslatef(0.0f, 0.0f, -28.0f);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);  // the plate's studs face the viewer
     glRotatef(spin, 0.0f, 1.0f, 0.0f);
-    glCallList(brick_lists[plate]);
+    glCallList(brick_state.brick_lists[plate]);
     glTranslatef(0.0f, 1.0f, 0.0f);  // bricks rest one unit above the plate's centre
     glTranslatef(0.0f, 0.0f, -grid_half_span);
 
@@ -58,7 +58,7 @@ void draw_brick_cloud(int picture, float t, float spin) {
             // Landed bricks show no underside.
             const int list = height == 0.0f ? (white ? white_landed : black_landed)
                                             : (white ? white_falling : black_falling);
-            glCallList(brick_lists[list]);
+            glCallList(brick_state.brick_lists[list]);
             glPopMatrix();
             glTranslatef(brick_pitch, 0.0f, 0.0f);
         }

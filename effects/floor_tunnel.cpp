@@ -3,7 +3,7 @@
 #include <numbers>
 
 #include "bricks/display_lists.h"
-#include "effects/effect_common.h"
+#include "bricks/gl_setup.h"
 #include "effects/effects.h"
 
 namespace {
@@ -14,13 +14,13 @@ constexpr double ring_speed = 25.0;    // units per second towards the viewer
 
 void draw_floor_tunnel(int direction, float t) {
     glPushMatrix();
-    effect::set_switches();
+    gl_setup::set_switches();
     // C fmod: the remainder keeps the sign of 25 t, so for negative t the
     // phase lies in (-10, 0] and the rings move away.
     const float phase = static_cast<float>(std::fmod(ring_speed * t, ring_spacing));
     // The light sits 3 units behind the caller's origin.
-    effect::set_light0(0.0f, 0.0f, 0.0f, -3.0f);
-    effect::set_light0_attenuation(0.002f, 0.0f);
+    gl_setup::set_light0(0.0f, 0.0f, 0.0f, -3.0f);
+    gl_setup::set_light0_attenuation(0.002f, 0.0f);
 
     glRotatef(static_cast<float>(20.0 * std::sin(0.5 * t)), 0.0f, 1.0f, 0.0f);
     glTranslatef(0.0f, 0.0f, direction == 1 ? -60.0f : -50.0f);
@@ -33,7 +33,7 @@ void draw_floor_tunnel(int direction, float t) {
                   0.0f, 0.0f, 1.0f);
         glRotatef(static_cast<float>(20.0 * std::sin(two_t)), 0.0f, 1.0f, 0.0f);
         glTranslatef(static_cast<float>(std::sin(phase / 10.0 + t / 20.0 + i)), 0.0f, 0.0f);
-        glCallList(floor_list);
+        glCallList(brick_state.floor_list);
         glPopMatrix();
     }
     glPopMatrix();

@@ -14,10 +14,6 @@
 // Frames per device buffer, as requested from SDL at start-up.
 constexpr int audio_buffer_frames = 4096;
 
-// The last bar of the show: the program ends on the first frame that sees a
-// later one, so a capture of the song runs to the end of this bar.
-constexpr int32_t last_song_bar = 72;
-
 struct AudioDriver {
     // Frames the callback has produced since the song began: always whole
     // device buffers, as a device asks for them.

@@ -10,8 +10,10 @@ namespace {
 
 using BlockText = GlTest;
 
-// Rows first..last of the word grid, space-separated: '.' for an empty
-// cell, else its colour digit.
+int8_t text_grid[text_grid_cells];
+
+// Rows first..last of text_grid, space-separated: '.' for an empty cell,
+// else its colour digit.
 std::string grid_rows(int first, int last, int columns) {
     std::string rows;
     for (int r = first; r <= last; ++r) {
@@ -27,26 +29,26 @@ TEST(GlyphIndex, FindsTheFirstColumnOfEveryGlyphAndTheEndMark) {
     build_glyph_index();
     const std::vector<int> expected = {0,  4,  8,  12, 16, 20, 24,  28,  32,  35,  39,  43,  46,  51,  55,  59,  63,  67,  71,
                                        75, 78, 82, 87, 92, 97, 101, 105, 109, 112, 116, 120, 124, 128, 132, 135, 139, 143};
-    EXPECT_EQ(std::vector<int>(glyph_starts, glyph_starts + glyph_count), expected);
+    EXPECT_EQ(std::vector<int>(brick_state.glyph_starts, brick_state.glyph_starts + brick_state.glyph_count), expected);
 }
 
 TEST(WordGrid, LettersAreSetWithEmptyBordersSpacingAndGaps) {
     build_glyph_index();
-    ASSERT_EQ(set_block_text("i", 4, 0, 1), 5);
+    ASSERT_EQ(set_block_text("i", 4, 0, 1, text_grid), 5);
     EXPECT_EQ(grid_rows(0, 10, 5), "..... ..4.. ..... ..4.. ..4.. ..4.. ..4.. .444. ..... ..... .....");
-    ASSERT_EQ(set_block_text("a b", 1, 0, 1), 14);
+    ASSERT_EQ(set_block_text("a b", 1, 0, 1, text_grid), 14);
     EXPECT_EQ(grid_rows(3, 3, 14), ".1111....1111.");
     EXPECT_EQ(block_text_columns("A\xe9!"), 10) << "capitals, punctuation and high bytes are gaps";
     // Descenders: p's stem down to row 9; g, as the font draws it, closes
     // on the left at row 7 and ends in a full row 8.
-    set_block_text("pg", 1, 0, 1);
+    set_block_text("pg", 1, 0, 1, text_grid);
     EXPECT_EQ(grid_rows(7, 9, 11), ".1111.1.... .1....1111. .1.........");
 }
 
 TEST(WordGrid, WordsWiderThanTheGridAreCutOffAtItsLastColumn) {
     build_glyph_index();
     const std::string word(400, 'm');  // 1 + 400 * 6 columns
-    ASSERT_EQ(set_block_text(word.c_str(), 2, 0, 1), text_max_columns);
+    ASSERT_EQ(set_block_text(word.c_str(), 2, 0, 1, text_grid), text_max_columns);
     EXPECT_EQ(text_grid[3 * text_max_columns + 999], 2);  // the right stem of the 167th m
 }
 

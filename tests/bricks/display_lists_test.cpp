@@ -51,7 +51,7 @@ TEST_F(DisplayLists, ShapeFramesHaveOneFortyAndEightyFourAlternatingBricks) {
     build_shape_lists();
     const size_t expected[3] = {1, 40, 84};
     for (int box = 0; box < 3; ++box) {
-        const Probe p = probe([&] { glCallList(shape_lists[box]); });
+        const Probe p = probe([&] { glCallList(brick_state.shape_lists[box]); });
         EXPECT_EQ(p.bricks.size(), expected[box]) << "box " << box;
         for (const Probe::Brick& b : p.bricks) {
             const long c = std::lround((b.centre.x + 3 * box) / 2), r = std::lround((3 * box - b.centre.y) / 1.176),
@@ -87,7 +87,7 @@ TEST_F(DisplayLists, FloorHoldsARingOf26CellsAndTenCellsDrawnAfterTheNoiseTable)
     const std::vector<int32_t> draws = unseeded_rand(44100, 20);
     std::map<long, int> scattered, ring;  // cell -> colour
     for (int i = 0; i < 20; i += 2) scattered[draws[i + 1] % 1600] = draws[i] % 2 + 1;
-    const Probe p = probe([] { glCallList(floor_list); });
+    const Probe p = probe([] { glCallList(brick_state.floor_list); });
     for (const Probe::Brick& b : p.bricks) {
         const long cell = std::lround((23.4 - b.centre.y) / 1.176) * 40 + std::lround((b.centre.x + 39) / 2);
         EXPECT_NEAR(b.width, 2, 1e-3);
@@ -113,12 +113,12 @@ TEST_F(DisplayLists, FirstSpiralAndArcBricksArePlacedOnTheirCurves) {
     build_arc_list();
     const float colours[2][3] = {{1, 1, 1}, {1.0f, 0.1f, 0.0f}};
     for (int s = 0; s < 2; ++s)
-        expect_first_brick(spiral_lists[s], [&] {
+        expect_first_brick(brick_state.spiral_lists[s], [&] {
             glTranslatef(1.551014f, 0, -1.072339f);
             glRotatef(119.668365f, 0, 1, 0);
             draw_brick(3, 2, 8, 0, colours[s][0], colours[s][1], colours[s][2]);
         });
-    expect_first_brick(arc_lists[0], [] {
+    expect_first_brick(brick_state.arc_lists[0], [] {
         glTranslatef(-1.255015f, -1.0f / 6, -1.083945f);
         glRotatef(229.2f, 0, 1, 0);
         glRotatef(181.8f, 1, 0, 0);
@@ -134,7 +134,7 @@ TEST_F(DisplayLists, StartupSwitchesCullingOnAfterTheFloorAndLeavesRandAfterTheF
     init_synth();
     build_gl_content();
     EXPECT_EQ(std::rand(), next);
-    for (GLuint list : {shape_lists[0], shape_lists[1], shape_lists[2], floor_list})
+    for (GLuint list : {brick_state.shape_lists[0], brick_state.shape_lists[1], brick_state.shape_lists[2], brick_state.floor_list})
         EXPECT_FALSE(culling_after(true, [&] { glCallList(list); })) << list;
-    for (GLuint list : brick_lists) EXPECT_TRUE(culling_after(false, [&] { glCallList(list); })) << list;
+    for (GLuint list : brick_state.brick_lists) EXPECT_TRUE(culling_after(false, [&] { glCallList(list); })) << list;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "alloc_lock_hook.h"
+#include "core/show_bars.h"
 #include "synth/audio_driver.h"
 #include "synth/synth.h"
 #include "synth/synth_state.h"

@@ -1,12 +1,15 @@
-// Helpers shared by the scene effects (effects/*.cpp). Render thread.
+// The GL switches and light 0, set the same way by start-up (the global
+// state between the start-up lists), by every scene effect before it draws
+// and by the scenes that light their own pieces. Render thread, with the GL
+// context current; state only, nothing is kept here.
 #pragma once
 #include <GL/gl.h>
 
-namespace effect {
+namespace gl_setup {
 
-// The GL switches every effect sets before drawing: lighting, smooth
-// shading, back faces culled, culling on, light 0 on, lights 1 to
-// `last_light_off` off (the arc swing leaves light 3 alone), depth test.
+// The switches: lighting, smooth shading, back faces culled, culling on,
+// light 0 on, lights 1 to `last_light_off` off (0: none; the arc swing
+// leaves light 3 alone, start-up touches none), depth test.
 inline void set_switches(int last_light_off = 3) {
     glEnable(GL_LIGHTING);
     glShadeModel(GL_SMOOTH);
@@ -18,7 +21,8 @@ inline void set_switches(int last_light_off = 3) {
 }
 
 // Light 0's colours and position (a point light, w = 1), taken in the
-// current modelview frame. Diffuse and specular are white in every effect.
+// current modelview frame. Diffuse and specular are white wherever the show
+// sets light 0.
 inline void set_light0(float ambient_grey, float x, float y, float z) {
     const GLfloat white[] = {1, 1, 1, 1};
     const GLfloat ambient[] = {ambient_grey, ambient_grey, ambient_grey, 1};
@@ -35,4 +39,4 @@ inline void set_light0_attenuation(float quadratic, float linear) {
     glLightf(GL_LIGHT0, GL_LINEAR_ATTENUATION, linear);
 }
 
-}  // namespace effect
+}  // namespace gl_setup
