@@ -38,3 +38,24 @@ bool commit_temporary(const std::string& path, std::string& error) {
 }
 
 void discard_temporary(const std::string& path) { std::remove(temporary_path(path).c_str()); }
+
+bool open_output(OutputFile& out, const std::string& path, const char* mode) {
+    out.path = path;
+    out.file = std::fopen(temporary_path(path).c_str(), mode);
+    return out.file != nullptr;
+}
+
+void abandon_output(OutputFile& out) {
+    if (out.file) std::fclose(out.file);
+    out.file = nullptr;
+    if (!out.path.empty()) discard_temporary(out.path);
+}
+
+bool commit_output(OutputFile& out, bool ok) {
+    ok = std::fclose(out.file) == 0 && ok;
+    out.file = nullptr;
+    std::string error;  // the callers report failures in their own words
+    if (ok) return commit_temporary(out.path, error);  // removes the temporary when it fails
+    discard_temporary(out.path);
+    return false;
+}

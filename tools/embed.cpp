@@ -14,14 +14,15 @@
 // are compile-time constants.
 //
 // Each output is written under a temporary name and renamed when complete
-// (tools/output_file.h).
+// (capture/output_file.h).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "output_file.h"
+#include "capture/output_file.h"
+
 
 static bool read_file(const char* path, std::vector<unsigned char>& out) {
     FILE* f = std::fopen(path, "rb");

@@ -7,15 +7,15 @@
 // integer not above 32767 / (m + 1), m the largest absolute coordinate) and
 // decoded again before it is written, so a figure the demo could not load
 // fails the build. Each file is written under a temporary name and renamed
-// when complete (tools/output_file.h).
+// when complete (capture/output_file.h).
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "capture/output_file.h"
 #include "figures/figure_models.h"
 #include "mesh/mesh.h"
 #include "mesh/mesh_encode.h"
-#include "output_file.h"
 
 namespace {
 bool write_mesh(const MeshSource& source, const char* path) {

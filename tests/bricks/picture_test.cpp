@@ -1,7 +1,5 @@
 // Pictures: bricks and a word rendered the way the show renders them,
-// compared with golden images in tests/bricks/golden/ within a small
-// tolerance (software rasterisers differ in the last bits). A mismatch or a
-// missing golden image writes the rendered frame to the test output folder.
+// compared with golden images in tests/bricks/golden/ (compare_with_golden).
 #include <SDL_opengl.h>
 #include <gtest/gtest.h>
 
@@ -26,16 +24,7 @@ void expect_matches_golden(const std::string& name, int width, int height, float
     glRotatef(tilt, 1, 0, 0);
     glRotatef(turn, 0, 1, 0);
     draw();
-    const RgbImage actual = grab_frame(gl);
-    RgbImage golden;
-    const std::string path = std::string(TUMBO_TEST_SOURCE_DIR) + "/bricks/golden/" + name + ".png";
-    const bool have_golden = read_png(path, golden);
-    const ImageDifference d = compare_images(actual, golden);
-    const bool same = have_golden && d.same_size && d.mean_channel_difference < 1.0 && d.fraction_of_pixels_differing < 0.005;
-    const std::string rendered = std::string(TUMBO_TEST_OUTPUT_DIR) + "/" + name + ".png";
-    if (!same) write_png(rendered, actual);
-    EXPECT_TRUE(same) << path << (have_golden ? " differs" : " is missing") << " (mean " << d.mean_channel_difference
-                      << ", " << 100 * d.fraction_of_pixels_differing << "% of pixels); rendered " << rendered;
+    EXPECT_EQ(compare_with_golden(grab_frame(gl), "bricks/golden/" + name + ".png", 1.0, 0.005), "");
 }
 
 }  // namespace

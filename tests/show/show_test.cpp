@@ -302,9 +302,8 @@ TEST(BrickCloud, LandedPicturesReadAsTheirTablesFromTheViewersSide) {
     EXPECT_GT(compared, 100);
 }
 
-// One frame of each scene, compared with tests/show/golden/ within a small
-// tolerance (software rasterisers differ in the last bits). A mismatch or a
-// missing golden image writes the rendered frame to the test output folder.
+// One frame of each scene, compared with tests/show/golden/
+// (compare_with_golden).
 TEST(Show, GoldenFrameOfEachScene) {
     constexpr int32_t fps = 4, w = 200, h = 150;
     struct Golden {
@@ -323,17 +322,7 @@ TEST(Show, GoldenFrameOfEachScene) {
             if (g.frame != n) continue;
             RgbImage actual{w, h, {}};
             read_frame_rgb(driver, actual.rgb);
-            RgbImage golden;
-            const std::string path = std::string(TUMBO_TEST_SOURCE_DIR) + "/show/golden/" + g.name + ".png";
-            const bool have_golden = read_png(path, golden);
-            const ImageDifference d = compare_images(actual, golden);
-            const bool same =
-                have_golden && d.same_size && d.mean_channel_difference < 1.5 && d.fraction_of_pixels_differing < 0.01;
-            const std::string rendered = std::string(TUMBO_TEST_OUTPUT_DIR) + "/" + g.name + ".png";
-            if (!same) write_png(rendered, actual);
-            EXPECT_TRUE(same) << path << (have_golden ? " differs" : " is missing") << " (mean "
-                              << d.mean_channel_difference << ", " << 100 * d.fraction_of_pixels_differing
-                              << "% of pixels); rendered " << rendered;
+            EXPECT_EQ(compare_with_golden(actual, std::string("show/golden/") + g.name + ".png", 1.5, 0.01), "");
             ++compared;
         }
     });

@@ -51,3 +51,16 @@ ImageDifference compare_images(const RgbImage& a, const RgbImage& b) {
     d.fraction_of_pixels_differing = static_cast<double>(differing) / static_cast<double>(a.rgb.size() / 3);
     return d;
 }
+
+std::string compare_with_golden(const RgbImage& actual, const std::string& golden, double max_mean, double max_share) {
+    RgbImage expected;
+    const std::string path = std::string(TUMBO_TEST_SOURCE_DIR) + "/" + golden;
+    const bool have_golden = read_png(path, expected);
+    const ImageDifference d = compare_images(actual, expected);
+    if (have_golden && d.same_size && d.mean_channel_difference < max_mean && d.fraction_of_pixels_differing < max_share)
+        return "";
+    const std::string rendered = std::string(TUMBO_TEST_OUTPUT_DIR) + "/" + golden.substr(golden.rfind('/') + 1);
+    write_png(rendered, actual);
+    return path + (have_golden ? " differs" : " is missing") + " (mean " + std::to_string(d.mean_channel_difference) +
+           ", " + std::to_string(100 * d.fraction_of_pixels_differing) + "% of pixels); rendered " + rendered;
+}
