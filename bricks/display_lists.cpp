@@ -9,8 +9,6 @@
 #include "bricks/brick_grid.h"
 #include "bricks/gl_setup.h"
 
-BricksState brick_state;
-
 namespace {
 
 // Palette indices used by the set pieces.

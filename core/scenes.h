@@ -21,13 +21,10 @@
 #include "core/show_bars.h"
 #include "synth/synth.h"
 
-// Word lists and the brick wall's grid.
+// Word lists of each scene that keeps them.
 constexpr int32_t title_list_count = 3;
 constexpr int32_t slogan_list_count = 3;
 constexpr int32_t greeting_list_count = 6;
-constexpr int32_t wall_columns = 9;
-constexpr int32_t wall_rows = 11;
-constexpr int32_t wall_cell_count = wall_columns * wall_rows;
 constexpr int32_t list_not_built = -1;
 
 struct ShowState {
@@ -68,6 +65,11 @@ void draw_keep_walking();
 // Compiles the six greeting lists (the timeline does this at the start of
 // the first frame of the greetings' bars or later).
 void build_greeting_lists();
+
+// The brick wall's grid.
+constexpr int32_t wall_columns = 9;
+constexpr int32_t wall_rows = 11;
+constexpr int32_t wall_cell_count = wall_columns * wall_rows;
 
 // The brick wall's cells at `clock_b` seconds: 9 columns x 11 rows, index
 // row * 9 + column, row 0 at the top; 0 empty, else a palette colour. Every

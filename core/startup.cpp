@@ -14,8 +14,6 @@
 #include "synth/synth.h"
 #include "synth/synth_state.h"
 
-DemoState demo;
-
 namespace {
 // putenv keeps a pointer to its argument, so the storage must outlive the
 // process's use of the environment: static, never freed.

@@ -17,8 +17,6 @@
 #include <xmmintrin.h>
 #endif
 
-std::atomic<int32_t> song_bar{0};
-
 namespace {
 // Longest run mixed at once, in frames; bounds the scratch sums on the
 // stack. A multiple of 4, the frames of a block.

@@ -18,8 +18,6 @@
 #include "synth/synth.h"
 #include "synth/synth_state.h"
 
-SynthState synth;
-
 namespace {
 constexpr double pi = 3.14159265358979323846;
 
