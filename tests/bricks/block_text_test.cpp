@@ -1,10 +1,14 @@
 // The glyph index and block text: how words are measured, set and coloured
 // in the word grid, and the bricks they become.
+#include <SDL_opengl.h>
+
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "brick_probe.h"
 #include "bricks/block_text.h"
+#include "support/feedback.h"
 
 namespace {
 
@@ -63,4 +67,47 @@ TEST_F(BlockText, InvertedCheckerboardLetterIsASlabOfSinglesInTwoColours) {
         EXPECT_EQ(b.colour, 3 + (r + c) % 2) << c << ", " << r;
         EXPECT_NEAR(b.width, 2, 1e-3);
     }
+}
+
+// A kept word is recorded once per culling switch and then called; either
+// way GL draws what draw_block_text draws, and culling ends as it does.
+TEST_F(BlockText, KeptWordDrawsWhatADirectDrawDrawsAndKeepsOneListPerCullingSwitch) {
+    build_glyph_index();
+    auto same = [](const std::vector<FeedbackPolygon>& a, const std::vector<FeedbackPolygon>& b) {
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (a[i].vertices.size() != b[i].vertices.size()) return false;
+            for (size_t k = 0; k < a[i].vertices.size(); ++k) {
+                const FeedbackVertex &u = a[i].vertices[k], &v = b[i].vertices[k];
+                if (u.x != v.x || u.y != v.y || u.z != v.z || u.r != v.r || u.g != v.g || u.b != v.b) return false;
+            }
+        }
+        return true;
+    };
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1, 1, -0.75, 0.75, 1, 10000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0, 0, -25);  // "walking" (66 units wide) reaches out of the view on both sides
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    const int kept_before = brick_state.kept_word_count;
+    for (const bool culling : {false, true}) {
+        const auto direct = [&] {
+            culling ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
+            draw_block_text("walking", 5, 0, 1);
+        };
+        const auto kept = [&] {
+            culling ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
+            draw_kept_block_text("walking", 5, 0, 1);
+        };
+        const std::vector<FeedbackPolygon> expected = capture_polygons(direct);
+        ASSERT_GT(expected.size(), 100u);
+        EXPECT_TRUE(same(capture_polygons(kept), expected)) << "recorded, culling " << culling;
+        EXPECT_TRUE(same(capture_polygons(kept), expected)) << "called, culling " << culling;
+        EXPECT_EQ(culling_after(culling, [] { draw_kept_block_text("walking", 5, 0, 1); }),
+                  culling_after(culling, [] { draw_block_text("walking", 5, 0, 1); }));
+    }
+    EXPECT_EQ(brick_state.kept_word_count, kept_before + 2);
 }
