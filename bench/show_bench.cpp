@@ -19,16 +19,30 @@
 #include <vector>
 
 #include "capture/show_driver.h"
+#include "core/show_bars.h"
 
 namespace {
 struct Scene {
     const char* name;
     int32_t first_bar, last_bar;
 };
-constexpr Scene scenes[] = {
-    {"title words", 0, 7},  {"walkers", 8, 19},       {"born", 20, 31},      {"credits", 32, 47},
-    {"slogan", 48, 55},     {"keep walking", 56, 63}, {"greetings", 64, 70}, {"brick wall", 71, 73},
-};
+// The scenes in the order they follow one another, with their bars from
+// core/show_bars.h. The arc swing runs under the title and the walkers and
+// is not a scene of its own; bar 71, where the wall joins the greetings,
+// counts for the wall, and the wall's bars run on to the frame that ends
+// the show.
+constexpr SceneBlock scene_order[] = {SceneBlock::title_words, SceneBlock::walkers, SceneBlock::born,
+                                      SceneBlock::credits,     SceneBlock::slogan,  SceneBlock::keep_walking,
+                                      SceneBlock::greetings,   SceneBlock::brick_wall};
+constexpr Scene scene_of(SceneBlock block) {
+    const SceneBars& s = scene_bars_of(block);
+    if (block == SceneBlock::greetings) return {s.name, s.bars.first, bars_of(SceneBlock::brick_wall).first - 1};
+    if (block == SceneBlock::brick_wall) return {s.name, s.bars.first, last_song_bar + 1};
+    return {s.name, s.bars.first, s.bars.last};
+}
+constexpr Scene scenes[] = {scene_of(scene_order[0]), scene_of(scene_order[1]), scene_of(scene_order[2]),
+                            scene_of(scene_order[3]), scene_of(scene_order[4]), scene_of(scene_order[5]),
+                            scene_of(scene_order[6]), scene_of(scene_order[7])};
 constexpr int scene_count = sizeof scenes / sizeof scenes[0];
 
 double percentile(std::vector<double> v, double p) {
