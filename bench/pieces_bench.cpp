@@ -17,6 +17,7 @@
 #include "bricks/block_text.h"
 #include "bricks/brick.h"
 #include "bricks/display_lists.h"
+#include "core/scenes.h"
 #include "effects/effects.h"
 #include "mesh/figures.h"
 #include "mesh/mesh_draw.h"
@@ -106,6 +107,10 @@ int main(int argc, char** argv) {
         glTranslatef(0, -6, -13);
         glScalef(2, 1, 2);
         draw_brick(14, 10, 6, 0, 1.0f, 0.1f, 0.0f);
+    });
+    piece("brick_wall_standing", [] {
+        scene_clocks.clock_b = 1.6f;  // s: nearly every cell stands
+        draw_brick_wall();
     });
     piece("toy_walkers_5", [] {
         glTranslatef(0, 0, -9);
