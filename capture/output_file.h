@@ -13,8 +13,10 @@ std::string temporary_path(const std::string& path);
 // with a one-line reason naming `path` in `error`.
 bool create_temporary(const std::string& path, std::string& error);
 
-// Renames the complete temporary over `path`. On failure removes the
-// temporary and returns false with a one-line reason.
+// Flushes the complete temporary to the disk (fsync), renames it over
+// `path` and flushes the folder, so that after a crash `path` is either the
+// old file or the whole new one. On failure removes the temporary and
+// returns false with a one-line reason.
 bool commit_temporary(const std::string& path, std::string& error);
 
 // Removes the temporary of `path`, if any.
