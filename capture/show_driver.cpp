@@ -157,6 +157,7 @@ bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::
     options.windowed = true;
     options.window_width = config.width;
     options.window_height = config.height;
+    options.request_antialias = false;  // frames are drawn into a framebuffer of their own, never the window's
     if (!create_window(options, SDL_WINDOW_HIDDEN)) {
         error = "cannot create an OpenGL context (see above)";
         return false;
