@@ -46,12 +46,14 @@ std::string folder_of(const std::string& path) {
 }
 }  // namespace
 
-bool commit_temporary(const std::string& path, std::string& error) {
+bool sync_folder_of(const std::string& path) { return sync_path(folder_of(path), O_RDONLY | O_DIRECTORY); }
+
+bool commit_temporary(const std::string& path, std::string& error, bool sync_folder) {
     const std::string temporary = temporary_path(path);
     // The contents reach the disk before the name does, and the new name
     // before the capture reports success.
     if (sync_path(temporary, O_RDONLY) && std::rename(temporary.c_str(), path.c_str()) == 0 &&
-        sync_path(folder_of(path), O_RDONLY | O_DIRECTORY))
+        (!sync_folder || sync_folder_of(path)))
         return true;
     error = "cannot write " + path + ": " + std::strerror(errno);
     std::remove(temporary.c_str());

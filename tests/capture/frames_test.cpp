@@ -130,7 +130,7 @@ TEST(FramesCapture, FromGivesTheFramesOfACaptureFromTheStart) {
     fs::remove_all(part);
 }
 
-// Frame 50 at 10 fps (the title words over the brick ball) drawn with the
+// Frame 50 at 10 fps (a title word over its chequered band) drawn with the
 // default 4 samples per pixel is far closer than --aa 1 to the same frame
 // drawn at 4 times the width and height and box-filtered down.
 TEST(FramesCapture, AntialiasingBringsAFrameCloseToAFourTimesLargerDrawing) {
