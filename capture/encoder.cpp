@@ -47,11 +47,14 @@ bool write_all(int fd, const uint8_t* bytes, size_t size) {
 struct FdMove {
     int from, to;
 };
+// Most fds a child gets moved: stdin, and two pipes for ffmpeg.
+constexpr int max_fd_moves = 4;
 
 // Forks and runs `path` with `argv` in the child, with the `moves` done, in
 // its own process group, killed when `parent` (this process) ends. The
 // child makes only async-signal-safe calls until exec: this process runs
-// the GL driver's threads. Returns the child's pid, or -1 (errno set).
+// the GL driver's threads. `count` is at most max_fd_moves. Returns the
+// child's pid, or -1 (errno set).
 pid_t start_child(const char* path, char* const* argv, const FdMove* moves, int count, pid_t parent) {
     const pid_t pid = fork();
     if (pid != 0) return pid;
@@ -65,7 +68,7 @@ pid_t start_child(const char* path, char* const* argv, const FdMove* moves, int 
     // Each fd first out of the way of every target, then to its target
     // (dup2 clears close-on-exec there); the rest of the capture's fds,
     // opened close-on-exec, stay behind.
-    int moved[4];
+    int moved[max_fd_moves];
     for (int i = 0; i < count; ++i)
         if ((moved[i] = fcntl(moves[i].from, F_DUPFD_CLOEXEC, 10)) < 0) _exit(127);
     for (int i = 0; i < count; ++i)

@@ -20,7 +20,7 @@
 namespace {
 // Framebuffer objects (GL 3.0 / ARB_framebuffer_object), looked up at run
 // time: libGL need not export them. Filled by make_framebuffers, used by
-// read_frame_rgb; main thread.
+// read_frame_rgb; main thread. Each field is the GL function of that name.
 struct FramebufferFunctions {
     PFNGLGENFRAMEBUFFERSPROC gen_framebuffers;
     PFNGLBINDFRAMEBUFFERPROC bind_framebuffer;
