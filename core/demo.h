@@ -51,8 +51,9 @@ bool open_audio_device();
 void apply_antialias_request(const Options& options);
 
 // Samples per pixel of the multisampled framebuffer the window asks for
-// when antialiasing is requested: 4 is what Mesa's software rasteriser
-// offers, and it holds the show's frame rate there (BENCHMARKS.md).
+// when antialiasing is requested. 4 is the only count Mesa's software
+// rasteriser offers; there it costs 2 to 3 times the frame time
+// (BENCHMARKS.md), which -a gives back.
 constexpr int live_antialias_samples = 4;
 
 // Creates the window and its GL context, hides the cursor and asks for
