@@ -52,7 +52,7 @@ void apply_antialias_request(const Options& options);
 
 // Samples per pixel of the multisampled framebuffer the window asks for
 // when antialiasing is requested. 4 is the only count Mesa's software
-// rasteriser offers; there it costs 2 to 3 times the frame time
+// rasteriser offers; there it costs 1.5 to 2.7 times the frame time
 // (BENCHMARKS.md), which -a gives back.
 constexpr int live_antialias_samples = 4;
 
