@@ -3,7 +3,13 @@
 // the chosen size. Each frame is timed from the start of drawing to the end
 // of rendering (glFinish), without presenting it.
 //
-//   show_bench [--size WxH] [--fps N] [--to S]
+//   show_bench [--size WxH] [--fps N] [--samples N] [--to S]
+//
+// --samples N draws into a framebuffer of N samples per pixel, as the live
+// window with antialiasing (4) and captures (--aa) do, and times the
+// read-back of each frame too (resolving the samples, as a multisampled
+// window does when it presents a frame, and copying the pixels out): an
+// upper bound for the live window, the same work for 1 and for 4.
 //
 // Prints, per scene, the number of frames and the median and 99th-percentile
 // frame time. One pass over the show (about 140 s of song; at 640x480 it
@@ -56,10 +62,15 @@ double percentile(std::vector<double> v, double p) {
 int main(int argc, char** argv) {
     ShowDriverConfig config;
     double to_seconds = 1e9;
+    bool read_back = false;  // --samples given
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--size") == 0) std::sscanf(argv[i + 1], "%dx%d", &config.width, &config.height);
         if (std::strcmp(argv[i], "--fps") == 0) config.fps = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--to") == 0) to_seconds = std::atof(argv[i + 1]);
+        if (std::strcmp(argv[i], "--samples") == 0) {
+            config.samples = std::atoi(argv[i + 1]);
+            read_back = true;
+        }
     }
     ShowDriver driver;
     std::string error;
@@ -68,16 +79,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<double> times[scene_count];
+    std::vector<uint8_t> rgb;
     using clock = std::chrono::steady_clock;
     while (!driver.ended && static_cast<double>(driver.next_frame) / config.fps < to_seconds) {
         const clock::time_point start = clock::now();
         const int32_t bar = draw_next_frame(driver);
+        if (read_back) read_frame_rgb(driver, rgb);
         glFinish();
         const double ms = std::chrono::duration<double, std::milli>(clock::now() - start).count();
         for (int s = 0; s < scene_count; ++s)
             if (bar >= scenes[s].first_bar && bar <= scenes[s].last_bar) times[s].push_back(ms);
     }
-    std::printf("%dx%d, %d fps, %s\n", config.width, config.height, config.fps,
+    std::printf("%dx%d, %d fps, %d sample%s per pixel, %s\n", config.width, config.height, config.fps,
+                config.samples, config.samples == 1 ? "" : "s",
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     std::printf("| Scene | Bars | Frames | Median (ms) | 99th percentile (ms) |\n|---|---|---|---|---|\n");
     for (int s = 0; s < scene_count; ++s)

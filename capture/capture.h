@@ -5,12 +5,13 @@
 //   tumbo-capture --frames DIR     the show as PNG frames
 //   tumbo-capture --video FILE     the show as an H.264/AAC MP4 (through ffmpeg)
 //   tumbo-capture --check-score FILE   only report what the parser cannot use
-//   common options: --fps N, --size WxH, --from S, --to S, --score FILE
+//   common options: --fps N, --size WxH, --aa N, --from S, --to S, --score FILE
 //
 // Threads: one. The capture calls audio_callback itself (the audio thread's
 // role) and draws every frame (the main thread's role), so nothing crosses
 // threads; --video runs the ffmpeg program as a child process fed through
-// two pipes.
+// two pipes, the sound coming from a second run of this program
+// (--raw-sound, below).
 //
 // The command line is parsed by a pure function into a CaptureRequest; each
 // mode is one function that takes the request and returns the exit status.
@@ -23,7 +24,15 @@ constexpr int capture_ok = 0;
 constexpr int capture_failed = 1;     // the work itself failed (I/O, GL, ...)
 constexpr int capture_bad_usage = 2;  // the command line cannot be honoured
 
-enum class CaptureMode { none, help, wav, frames, video, check_score };
+enum class CaptureMode { none, help, wav, frames, video, check_score, raw_sound };
+
+// Samples per pixel a picture is drawn with unless --aa says otherwise
+// (multisampling; 1 draws without antialiasing).
+constexpr int32_t default_capture_samples = 4;
+// A --video's size without --size, and its rate without --fps: 4:3 HD, the
+// show's picture filling the frame, at the higher of the two upload rates.
+constexpr int32_t default_video_width = 1440, default_video_height = 1080;  // pixels
+constexpr int32_t default_video_fps = 60;
 
 // What the command line asked for. Times are seconds from the start of the
 // song; a negative `to_seconds` means "to the end of the show".
@@ -34,14 +43,20 @@ struct CaptureRequest {
     int32_t fps = 60;        // frames per second of the virtual clock
     int32_t width = 640;     // pixels
     int32_t height = 480;    // pixels
+    int32_t samples = default_capture_samples;  // --aa: samples per pixel, 1 to max_capture_samples
     double from_seconds = 0;
     double to_seconds = -1;
-    bool fps_given = false, size_given = false, range_given = false;
+    // --raw-sound FIRST:END: sample frames [first, end) from the song's start
+    int64_t raw_first = 0, raw_end = 0;
+    bool fps_given = false, size_given = false, range_given = false, aa_given = false;
 };
 
 // Largest picture the capture accepts on either side, in pixels; the GL
 // driver may refuse less (checked when the context exists).
 constexpr int32_t max_capture_side = 8192;
+// Samples per pixel --aa accepts; the GL driver may offer fewer (checked
+// when the context exists).
+constexpr int32_t max_capture_samples = 32;
 // Frame rates the virtual clock accepts for frames.
 constexpr int32_t min_capture_fps = 1;
 constexpr int32_t max_capture_fps = 1000;
@@ -56,7 +71,8 @@ constexpr int capture_stopped_status(int signal) { return 128 + signal; }
 // one line (without the program name). Checks everything that needs no
 // rendering: a known mode with its argument, numbers in range, --from
 // before --to, options that apply to the mode, and for --video a frame rate
-// of 30 or 60 and an even width and height. Pure.
+// of 30 or 60 and an even width and height (defaults 1440x1080 and 60 fps).
+// Pure.
 bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& request, std::string& error);
 
 // The usage text, every mode with an example.
@@ -99,3 +115,9 @@ int capture_video(const CaptureRequest& request);
 // Parses the score file `output` and prints every problem; capture_failed
 // when there was any or the file cannot be read (capture/score.cpp).
 int capture_check_score(const CaptureRequest& request);
+// --raw-sound FIRST:END (what --video runs to get its sound, not meant for
+// users): sample frames [FIRST, END) of the song, which may run past the
+// last bar, as raw 16-bit little-endian stereo on stdout, rendered as --wav
+// renders them (capture/wav.cpp). Ends with SIGKILL when the process that
+// started it ends.
+int capture_raw_sound(const CaptureRequest& request);

@@ -1,6 +1,7 @@
 #include "capture/encoder.h"
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +12,6 @@
 #include <cstring>
 
 #include "capture/interrupt.h"
-#include "capture/sound.h"
-#include "synth/audio_driver.h"
 #include "synth/synth_state.h"
 
 namespace {
@@ -28,16 +27,15 @@ void close_fd(int& fd) {
     fd = -1;
 }
 
-// Writes all of `bytes`; false on an error or, when `stoppable`, a stop
-// signal.
-bool write_all(int fd, const uint8_t* bytes, size_t size, bool stoppable) {
+// Writes all of `bytes`; false on an error or a stop signal.
+bool write_all(int fd, const uint8_t* bytes, size_t size) {
     while (size > 0) {
         const ssize_t n = write(fd, bytes, size);
         if (n > 0) {
             bytes += n;
             size -= static_cast<size_t>(n);
         } else if (n < 0 && errno == EINTR) {
-            if (stoppable && stop_signal() != 0) return false;
+            if (stop_signal() != 0) return false;
         } else {
             return false;  // EPIPE: the reader has ended
         }
@@ -45,30 +43,49 @@ bool write_all(int fd, const uint8_t* bytes, size_t size, bool stoppable) {
     return true;
 }
 
-// The sound process: renders the song from its start to sound.end on this
-// process's copy of the synthesizer and writes the part from sound.first on
-// to `fd` as 16-bit little-endian stereo. Never returns.
-[[noreturn]] void run_sound_process(const FrameRange& sound, int fd) {
-    AudioDriver audio;
-    int64_t position = 0;
-    bool ok = true;
-    const AudioTap write_part = [&](int64_t, const int16_t* samples, int64_t frames) {
-        uint8_t bytes[4 * audio_buffer_frames];
-        for (int64_t i = 0; i < 2 * frames; ++i) {
-            const auto bits = static_cast<uint16_t>(samples[i]);
-            bytes[2 * i] = static_cast<uint8_t>(bits & 0xff);  // little-endian, as ffmpeg's s16le reads
-            bytes[2 * i + 1] = static_cast<uint8_t>(bits >> 8);
-        }
-        ok = ok && write_all(fd, bytes, static_cast<size_t>(4 * frames), false);
-    };
-    const AudioTap write = [&](int64_t at, const int16_t* samples, int64_t frames) {
-        clip_to_range(sound.first, sound.end, at, samples, frames, write_part);
-    };
-    while (ok && position < sound.end && stop_signal() == 0)
-        feed_audio_until(audio, position, std::min<int64_t>(sound.end, position + audio_buffer_frames), write);
-    // _exit: the capture's atexit handlers (SDL, the GL driver) are the
-    // parent's to run.
-    _exit(ok && stop_signal() == 0 ? 0 : 1);
+// A file descriptor to move to another number in a child.
+struct FdMove {
+    int from, to;
+};
+// Most fds a child gets moved: stdin, and two pipes for ffmpeg.
+constexpr int max_fd_moves = 4;
+
+// Forks and runs `path` with `argv` in the child, with the `moves` done, in
+// its own process group, killed when `parent` (this process) ends. The
+// child makes only async-signal-safe calls until exec: this process runs
+// the GL driver's threads. `count` is at most max_fd_moves. Returns the
+// child's pid, or -1 (errno set).
+pid_t start_child(const char* path, char* const* argv, const FdMove* moves, int count, pid_t parent) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    setpgid(0, 0);
+    // SIGKILL when the capture ends, however it ends; if it ended before
+    // the request took hold, the child now belongs to another parent.
+    if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(127);
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigaction(SIGPIPE, &default_action, nullptr);  // ignored here, and an ignored signal stays so across exec
+    // Each fd first out of the way of every target, then to its target
+    // (dup2 clears close-on-exec there); the rest of the capture's fds,
+    // opened close-on-exec, stay behind.
+    int moved[max_fd_moves];
+    for (int i = 0; i < count; ++i)
+        if ((moved[i] = fcntl(moves[i].from, F_DUPFD_CLOEXEC, 10)) < 0) _exit(127);
+    for (int i = 0; i < count; ++i)
+        if (dup2(moved[i], moves[i].to) < 0) _exit(127);
+    execv(path, argv);
+    static const char message[] = "tumbo-capture: cannot run a child program\n";
+    [[maybe_unused]] const ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
+    _exit(127);
+}
+
+// Pointers to the strings of `arguments`, ending with a null pointer, for
+// execv. Made before the fork: the child may not allocate.
+std::vector<char*> exec_argv(std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (std::string& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    return argv;
 }
 
 // Waits for `pid`; false when a stop signal interrupts the wait.
@@ -109,6 +126,7 @@ std::string find_program(const char* name) {
 
 std::vector<std::string> encoder_arguments(const VideoEncoderConfig& c) {
     const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+    const int32_t gop = c.fps / 2;  // frames: half a second
     return {
         "-nostdin", "-hide_banner", "-nostats", "-loglevel", "error", "-y",
         // The frames: raw RGB, top row first, at the capture's frame rate.
@@ -117,6 +135,12 @@ std::vector<std::string> encoder_arguments(const VideoEncoderConfig& c) {
         // The sound: what the audio callback writes, 16-bit stereo.
         "-f", "s16le", "-ar", std::to_string(sample_rate), "-ac", "2", "-i", "pipe:" + std::to_string(ffmpeg_audio_fd),
         "-map", "0:v:0", "-map", "1:a:0",
+        // To 48 kHz with the SoX resampler (its default, high quality: 20
+        // bits, 91 % of the band kept flat). The first aac_priming_frames
+        // go, so that the encoder's priming takes their place: the sound
+        // after it starts at its own time with no edit list.
+        "-af", "aresample=" + std::to_string(video_sample_rate) + ":resampler=soxr,atrim=start_sample=" +
+                   std::to_string(aac_priming_frames),
         // RGB to BT.709 YUV, limited range, as players assume for video, and
         // tagged so.
         "-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p",
@@ -126,85 +150,64 @@ std::vector<std::string> encoder_arguments(const VideoEncoderConfig& c) {
         // cores while the software rasteriser shares them; on this show its
         // file is about 2.5 % larger than the medium preset's, for about
         // 40 % of the encoder's CPU time.
-        "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
-        // 192 kbit/s AAC: transparent for this synthesizer's stereo.
-        "-c:a", "aac", "-b:a", "192k", "-ar", std::to_string(sample_rate), "-ac", "2",
+        "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p", "-profile:v", "high",
+        // Closed GOPs of half a second, every one the same length (no key
+        // frame at scene cuts), with 2 consecutive B-frames.
+        "-g", std::to_string(gop), "-keyint_min", std::to_string(gop), "-sc_threshold", "0", "-flags", "+cgop",
+        "-bf", "2",
+        // AAC-LC at the rate video sites ask for stereo.
+        "-c:a", "aac", "-profile:a", "aac_low", "-b:a", "384k", "-ar", std::to_string(video_sample_rate), "-ac", "2",
         // The index at the front, so a player can start before the file has
-        // downloaded.
-        "-movflags", "+faststart", "-f", "mp4", "file:" + c.output,
+        // downloaded; no edit list, so that both streams start at 0: the
+        // B-frames' reordering delay goes into negative composition offsets.
+        "-use_editlist", "0", "-movflags", "+faststart+negative_cts_offsets", "-f", "mp4", "file:" + c.output,
     };
 }
 
 bool start_encoder(VideoEncoder& encoder, const VideoEncoderConfig& config, std::string& error) {
     encoder = VideoEncoder{};
-    std::vector<std::string> arguments = encoder_arguments(config);
-    arguments.insert(arguments.begin(), config.program);
-    std::vector<char*> argv;
-    for (std::string& a : arguments) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> ffmpeg_arguments = encoder_arguments(config);
+    ffmpeg_arguments.insert(ffmpeg_arguments.begin(), config.program);
+    std::vector<std::string> sound_arguments = {
+        "tumbo-capture", "--raw-sound", std::to_string(config.sound.first) + ":" + std::to_string(config.sound.end)};
+    if (!config.score_path.empty()) sound_arguments.insert(sound_arguments.end(), {"--score", config.score_path});
+    const std::vector<char*> ffmpeg_argv = exec_argv(ffmpeg_arguments), sound_argv = exec_argv(sound_arguments);
+    const pid_t self = getpid();
     // Writes to a pipe whose reader has gone fail with EPIPE instead of
     // ending the process, which then cleans up.
     std::signal(SIGPIPE, SIG_IGN);
 
-    // The sound process first, holding only the write end of its pipe: the
-    // frame pipe does not exist yet, so it cannot keep that open by mistake.
-    int audio[2];
-    if (pipe2(audio, O_CLOEXEC) != 0) {
-        error = std::string("cannot make a pipe for ffmpeg: ") + std::strerror(errno);
+    int null = -1, audio[2] = {-1, -1}, video[2] = {-1, -1};
+    const auto fail = [&](const std::string& what) {
+        error = what + ": " + std::strerror(errno);
+        for (int* fd : {&null, &audio[0], &audio[1], &video[0], &video[1]}) close_fd(*fd);
+        abandon_encoder(encoder);
         return false;
-    }
-    fcntl(audio[1], F_SETPIPE_SZ, pipe_bytes);  // a smaller pipe only costs wake-ups
-    encoder.sound = fork();
-    if (encoder.sound == 0) {
-        close(audio[0]);
-        run_sound_process(config.sound, audio[1]);
-    }
-    close(audio[1]);
-    if (encoder.sound < 0) {
-        error = std::string("cannot start the sound process: ") + std::strerror(errno);
-        close(audio[0]);
-        return false;
-    }
-
-    int video[2];
-    if (pipe2(video, O_CLOEXEC) != 0) {
-        error = std::string("cannot make a pipe for ffmpeg: ") + std::strerror(errno);
-        close(audio[0]);
-        end_process(encoder.sound);
-        return false;
-    }
+    };
+    null = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (null < 0) return fail("cannot open /dev/null");
+    if (pipe2(audio, O_CLOEXEC) != 0 || pipe2(video, O_CLOEXEC) != 0) return fail("cannot make a pipe for ffmpeg");
+    // A smaller pipe only costs wake-ups.
+    fcntl(audio[1], F_SETPIPE_SZ, pipe_bytes);
     fcntl(video[1], F_SETPIPE_SZ, pipe_bytes);
-    encoder.ffmpeg = fork();
-    if (encoder.ffmpeg == 0) {
-        // The child: only async-signal-safe calls until exec. The pipe ends
-        // move to fds 3 and 4 without close-on-exec; everything else of the
-        // capture's that was opened close-on-exec stays behind.
-        setpgid(0, 0);
-        std::signal(SIGPIPE, SIG_DFL);
-        const int v = fcntl(video[0], F_DUPFD_CLOEXEC, 10), a = fcntl(audio[0], F_DUPFD_CLOEXEC, 10);
-        const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (v < 0 || a < 0 || null < 0 || dup2(v, ffmpeg_video_fd) < 0 || dup2(a, ffmpeg_audio_fd) < 0 ||
-            dup2(null, STDIN_FILENO) < 0)
-            _exit(127);
-        execv(argv[0], argv.data());
-        static const char message[] = "tumbo-capture: cannot run ffmpeg\n";
-        [[maybe_unused]] const ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
-        _exit(127);
-    }
-    close(video[0]);
-    close(audio[0]);
-    if (encoder.ffmpeg < 0) {
-        error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
-        close(video[1]);
-        end_process(encoder.sound);
-        return false;
-    }
+
+    // The sound process writes on its stdout; it reads nothing.
+    const FdMove sound_fds[] = {{null, STDIN_FILENO}, {audio[1], STDOUT_FILENO}};
+    encoder.sound = start_child("/proc/self/exe", sound_argv.data(), sound_fds, 2, self);
+    if (encoder.sound < 0) return fail("cannot start the sound process");
+    close_fd(audio[1]);
+    const FdMove ffmpeg_fds[] = {{null, STDIN_FILENO}, {video[0], ffmpeg_video_fd}, {audio[0], ffmpeg_audio_fd}};
+    encoder.ffmpeg = start_child(ffmpeg_argv[0], ffmpeg_argv.data(), ffmpeg_fds, 3, self);
+    if (encoder.ffmpeg < 0) return fail("cannot start ffmpeg");
+    close_fd(null);
+    close_fd(audio[0]);
+    close_fd(video[0]);
     encoder.video_fd = video[1];
     return true;
 }
 
 bool write_encoder_frame(VideoEncoder& encoder, const uint8_t* rgb, size_t bytes) {
-    return write_all(encoder.video_fd, rgb, bytes, true);
+    return write_all(encoder.video_fd, rgb, bytes);
 }
 
 bool finish_encoder(VideoEncoder& encoder, std::string& error) {

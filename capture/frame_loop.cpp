@@ -11,6 +11,7 @@ ShowDriverConfig show_driver_config(const CaptureRequest& request) {
     config.fps = request.fps;
     config.width = request.width;
     config.height = request.height;
+    config.samples = request.samples;
     config.load_score = [&request] { return load_capture_score(request) >= 0; };
     return config;
 }

@@ -58,7 +58,7 @@ int capture_frames(const CaptureRequest& request) {
     const FrameHandler write_frame = [&](int64_t n, const std::vector<uint8_t>& rgb) {
         const std::string path = request.output + "/" + frame_name(n);
         if (!write_png_rgb(temporary_path(path), request.width, request.height, rgb, error) ||
-            !commit_temporary(path, error)) {
+            !commit_temporary(path, error, false)) {
             discard_temporary(path);
             std::fprintf(stderr, "tumbo-capture: %s\n", error.c_str());
             return false;
@@ -69,6 +69,12 @@ int capture_frames(const CaptureRequest& request) {
     Progress progress;
     FrameLoopTimes times;
     const FrameLoopEnd end = run_frame_loop(driver, range, progress, times, write_frame);
+    // The frames' names reach the disk once, after the last (each frame's
+    // contents did before its rename).
+    if (written > 0 && !sync_folder_of(request.output + "/" + frame_name(0))) {
+        std::fprintf(stderr, "tumbo-capture: cannot flush %s to the disk\n", request.output.c_str());
+        return capture_failed;
+    }
     const std::string frames_written = std::to_string(written) + " PNG frame" + (written == 1 ? "" : "s");
     if (end == FrameLoopEnd::stopped) {
         finish_progress(progress, driver.next_frame, progress_clock(),

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
         case CaptureMode::frames: return capture_frames(request);
         case CaptureMode::video: return capture_video(request);
         case CaptureMode::check_score: return capture_check_score(request);
+        case CaptureMode::raw_sound: return capture_raw_sound(request);
         default:
             std::fprintf(stderr, "tumbo-capture: this mode is not available yet\n");
             return capture_bad_usage;

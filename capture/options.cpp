@@ -16,6 +16,7 @@ const ModeOption mode_options[] = {
     {"--frames", CaptureMode::frames},
     {"--video", CaptureMode::video},
     {"--check-score", CaptureMode::check_score},
+    {"--raw-sound", CaptureMode::raw_sound},
 };
 
 bool parse_int(const char* text, int32_t& value) {
@@ -36,6 +37,20 @@ bool parse_seconds(const char* text, double& value) {
     return true;
 }
 
+// "FIRST:END", sample frames, 0 <= FIRST < END.
+bool parse_sample_range(const char* text, int64_t& first, int64_t& end) {
+    char* colon = nullptr;
+    errno = 0;
+    const long long a = std::strtoll(text, &colon, 10);
+    if (colon == text || *colon != ':' || errno == ERANGE) return false;
+    char* rest = nullptr;
+    const long long b = std::strtoll(colon + 1, &rest, 10);
+    if (rest == colon + 1 || *rest != '\0' || errno == ERANGE || a < 0 || b <= a) return false;
+    first = a;
+    end = b;
+    return true;
+}
+
 // "WxH", both decimal.
 bool parse_size(const char* text, int32_t& width, int32_t& height) {
     const char* x = std::strchr(text, 'x');
@@ -44,12 +59,17 @@ bool parse_size(const char* text, int32_t& width, int32_t& height) {
     return parse_int(w.c_str(), width) && parse_int(x + 1, height);
 }
 // The options that make no sense for the request's mode, and what --video
-// needs of the picture.
-bool check_mode_options(const CaptureRequest& request, std::string& error) {
+// needs of the picture; sets a video's default size and rate.
+bool check_mode_options(CaptureRequest& request, std::string& error) {
     const bool pictures = request.mode == CaptureMode::frames || request.mode == CaptureMode::video;
-    if (!pictures && (request.fps_given || request.size_given)) {
+    if (request.mode == CaptureMode::raw_sound && (request.range_given || request.fps_given || request.size_given ||
+                                                   request.aa_given)) {
+        error = "--raw-sound takes its range in samples; only --score applies";
+        return false;
+    }
+    if (!pictures && (request.fps_given || request.size_given || request.aa_given)) {
         error = std::string(request.mode == CaptureMode::wav ? "--wav" : "--check-score") +
-                " makes no pictures; --fps and --size do not apply";
+                " makes no pictures; --fps, --size and --aa do not apply";
         return false;
     }
     if (request.mode == CaptureMode::check_score && (request.range_given || !request.score_path.empty())) {
@@ -57,6 +77,11 @@ bool check_mode_options(const CaptureRequest& request, std::string& error) {
         return false;
     }
     if (request.mode != CaptureMode::video) return true;
+    if (!request.size_given) {
+        request.width = default_video_width;
+        request.height = default_video_height;
+    }
+    if (!request.fps_given) request.fps = default_video_fps;
     bool fps_ok = false;
     for (const int32_t fps : video_fps_choices) fps_ok = fps_ok || request.fps == fps;
     if (!fps_ok) {
@@ -85,7 +110,7 @@ bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& reque
         for (const ModeOption& m : mode_options)
             if (arg == m.option) mode = &m;
         const bool known = mode || arg == "--score" || arg == "--fps" || arg == "--size" || arg == "--from" ||
-                           arg == "--to";
+                           arg == "--to" || arg == "--aa";
         if (!known) {
             error = "unknown argument '" + arg + "'";
             return false;
@@ -103,7 +128,13 @@ bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& reque
             }
             request.mode = mode->mode;
             request.output = value;
-            if (request.output.empty()) {
+            if (request.mode == CaptureMode::raw_sound) {
+                if (!parse_sample_range(value, request.raw_first, request.raw_end)) {
+                    error = "--raw-sound takes FIRST:END, sample frames with FIRST < END, not '" +
+                            std::string(value) + "'";
+                    return false;
+                }
+            } else if (request.output.empty()) {
                 error = arg + " needs a non-empty path";
                 return false;
             }
@@ -124,6 +155,14 @@ bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& reque
                 return false;
             }
             request.size_given = true;
+        } else if (arg == "--aa") {
+            if (!parse_int(value, request.samples) || request.samples < 1 ||
+                request.samples > max_capture_samples) {
+                error = "--aa takes samples per pixel, a whole number from 1 (no antialiasing) to " +
+                        std::to_string(max_capture_samples) + ", not '" + value + "'";
+                return false;
+            }
+            request.aa_given = true;
         } else if (arg == "--from" || arg == "--to") {
             double& seconds = arg == "--from" ? request.from_seconds : request.to_seconds;
             if (!parse_seconds(value, seconds) || seconds < 0) {
@@ -147,10 +186,14 @@ bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& reque
 const char* capture_usage() {
     return "usage: tumbo-capture MODE PATH [options]\n"
            "modes:\n"
-           "  --video FILE        the show as an MP4 file (H.264 yuv420p, AAC stereo\n"
-           "                      44.1 kHz), encoded by the ffmpeg program (Debian\n"
-           "                      package ffmpeg); --fps 30 or 60, an even --size\n"
-           "                      e.g. tumbo-capture --video show.mp4 --fps 30 --size 1280x720\n"
+           "  --video FILE        the show as an MP4 file made as video sites ask for\n"
+           "                      uploads (H.264 High yuv420p BT.709, GOPs of half a\n"
+           "                      second, AAC-LC stereo 48 kHz 384 kbit/s, no edit\n"
+           "                      list), encoded by the ffmpeg program (Debian package\n"
+           "                      ffmpeg); --fps 30 or 60 (default 60), an even --size\n"
+           "                      (default 1440x1080: 4:3 HD, the picture filling it)\n"
+           "                      e.g. tumbo-capture --video show.mp4\n"
+           "                           tumbo-capture --video small.mp4 --fps 30 --size 1280x720\n"
            "  --wav FILE          the song as a 44.1 kHz 16-bit stereo WAV file\n"
            "                      e.g. tumbo-capture --wav song.wav\n"
            "                           tumbo-capture --wav bars.wav --from 60 --to 70\n"
@@ -166,9 +209,11 @@ const char* capture_usage() {
            "                      capture goes on\n"
            "                      e.g. tumbo-capture --score my_song.txt --wav my_song.wav\n"
            "  --fps N             frames per second (default 60)\n"
-           "  --size WxH          picture size in pixels (default 640x480); a size that\n"
-           "                      is not 4:3 shows the 4:3 picture centred, as the live\n"
-           "                      window does\n"
+           "  --size WxH          picture size in pixels (default 640x480, for --video\n"
+           "                      1440x1080); a size that is not 4:3 shows the 4:3\n"
+           "                      picture centred, as the live window does\n"
+           "  --aa N              samples per pixel of the antialiasing (default 4,\n"
+           "                      multisampled); --aa 1 draws without antialiasing\n"
            "  --from S, --to S    capture only from S up to (not including) S seconds\n"
            "                      after the start of the song; the show before S still\n"
            "                      runs, so the frames are those of a whole capture.\n"
@@ -176,6 +221,8 @@ const char* capture_usage() {
            "                      its end; --wav with the same range gives the same\n"
            "                      samples when S falls on a frame (a multiple of 1/fps)\n"
            "  --help              this text\n"
+           "  --raw-sound A:B     (what --video runs for its sound) sample frames [A, B)\n"
+           "                      of the song as raw 16-bit stereo on stdout\n"
            "A capture shows its progress on stderr. Ctrl-C stops it. Every file is\n"
            "written under a temporary name and renamed when complete: a stopped or\n"
            "failed --wav or --video leaves no file under the name asked for, and\n"

@@ -29,9 +29,32 @@ bool create_temporary(const std::string& path, std::string& error) {
     return true;
 }
 
-bool commit_temporary(const std::string& path, std::string& error) {
+namespace {
+// Waits until what `path` (a file or a folder) holds is on the disk.
+bool sync_path(const std::string& path, int flags) {
+    const int fd = open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = fsync(fd) == 0;
+    close(fd);
+    return synced;
+}
+
+std::string folder_of(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+}  // namespace
+
+bool sync_folder_of(const std::string& path) { return sync_path(folder_of(path), O_RDONLY | O_DIRECTORY); }
+
+bool commit_temporary(const std::string& path, std::string& error, bool sync_folder) {
     const std::string temporary = temporary_path(path);
-    if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    // The contents reach the disk before the name does, and the new name
+    // before the capture reports success.
+    if (sync_path(temporary, O_RDONLY) && std::rename(temporary.c_str(), path.c_str()) == 0 &&
+        (!sync_folder || sync_folder_of(path)))
+        return true;
     error = "cannot write " + path + ": " + std::strerror(errno);
     std::remove(temporary.c_str());
     return false;

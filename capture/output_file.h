@@ -20,9 +20,17 @@ std::string temporary_path(const std::string& path);
 // with a one-line reason naming `path` in `error`.
 bool create_temporary(const std::string& path, std::string& error);
 
-// Renames the complete temporary over `path`. On failure removes the
-// temporary and returns false with a one-line reason.
-bool commit_temporary(const std::string& path, std::string& error);
+// Flushes the complete temporary to the disk (fsync), renames it over
+// `path` and, with `sync_folder`, flushes the folder, so that after a crash
+// `path` is either the old file or the whole new one. On failure removes
+// the temporary and returns false with a one-line reason. A caller that
+// commits many files into one folder passes false and calls
+// sync_folder_of once after the last.
+bool commit_temporary(const std::string& path, std::string& error, bool sync_folder = true);
+
+// Flushes the folder that holds `path` (its names) to the disk; false when
+// it cannot.
+bool sync_folder_of(const std::string& path);
 
 // Removes the temporary of `path`, if any.
 void discard_temporary(const std::string& path);

@@ -10,9 +10,9 @@
 #include "synth/synth.h"
 
 namespace {
-// Parses `text` (a whole score file) into a fresh synthesizer and prints its
-// problems as "PATH:LINE: reason". Returns how many were printed.
-int parse_score_text(const std::string& path, std::string text) {
+// Parses `text` (a whole score file) into a fresh synthesizer and, when
+// `print`, prints its problems as "PATH:LINE: reason". Returns how many there were.
+int parse_score_text(const std::string& path, std::string text, bool print) {
     // The parser reads up to the first NUL; a file may hold one anyway. No
     // line after it is read, so its report comes last.
     const size_t nul = text.find('\0');
@@ -22,7 +22,8 @@ int parse_score_text(const std::string& path, std::string text) {
     init_synth();
     parse_score(text.data(), &problems);
     if (nul != std::string::npos) problems.push_back({nul_line, "a NUL byte ends the score here; the rest is ignored"});
-    for (const ScoreProblem& p : problems) std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), p.line, p.reason.c_str());
+    if (print)
+        for (const ScoreProblem& p : problems) std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), p.line, p.reason.c_str());
     return static_cast<int>(problems.size());
 }
 }  // namespace
@@ -66,7 +67,9 @@ int load_capture_score(const CaptureRequest& request) {
         std::fprintf(stderr, "tumbo-capture: %s\n", error.c_str());
         return -1;
     }
-    return parse_score_text(request.score_path, std::move(text));
+    // The sound process of a --video reads the score the capture that
+    // started it has reported on already.
+    return parse_score_text(request.score_path, std::move(text), request.mode != CaptureMode::raw_sound);
 }
 
 int capture_check_score(const CaptureRequest& request) {

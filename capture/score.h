@@ -18,7 +18,7 @@ bool read_score_file(const std::string& path, std::string& text, std::string& er
 // Puts the synthesizer into its start state (init_synth) and parses the
 // request's score: the file named by --score, or the embedded score. Each
 // problem the parser meets in a file is printed on stderr as
-// "FILE:LINE: reason"; the score is still used, as the program would use it.
+// "FILE:LINE: reason" (except by --raw-sound); the score is still used, as the program would use it.
 // Returns the number of problems printed, or -1 (after printing why) when
 // the file cannot be read, in which case nothing was parsed.
 int load_capture_score(const CaptureRequest& request);

@@ -20,16 +20,19 @@
 
 namespace {
 // Framebuffer objects (GL 3.0 / ARB_framebuffer_object), looked up at run
-// time: libGL need not export them.
+// time: libGL need not export them. Filled by make_framebuffers, used by
+// read_frame_rgb; main thread. Each field is the GL function of that name.
 struct FramebufferFunctions {
     PFNGLGENFRAMEBUFFERSPROC gen_framebuffers;
     PFNGLBINDFRAMEBUFFERPROC bind_framebuffer;
     PFNGLGENRENDERBUFFERSPROC gen_renderbuffers;
     PFNGLBINDRENDERBUFFERPROC bind_renderbuffer;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage;
+    PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC renderbuffer_storage_multisample;
     PFNGLFRAMEBUFFERRENDERBUFFERPROC framebuffer_renderbuffer;
     PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status;
+    PFNGLBLITFRAMEBUFFERPROC blit_framebuffer;
 };
+FramebufferFunctions fb{};
 
 template <typename F>
 bool look_up(F& f, const char* name) {
@@ -37,14 +40,36 @@ bool look_up(F& f, const char* name) {
     return f != nullptr;
 }
 
-bool make_framebuffer(int32_t width, int32_t height, std::string& error) {
-    FramebufferFunctions fb{};
+// A framebuffer with a colour (RGBA8) and a depth (24-bit) renderbuffer of
+// `samples` samples per pixel (0: a plain one), left bound. Its name, or 0
+// when the driver cannot complete it.
+GLuint make_framebuffer(int32_t width, int32_t height, int32_t samples) {
+    GLuint framebuffer = 0, buffers[2] = {0, 0};
+    fb.gen_framebuffers(1, &framebuffer);
+    fb.bind_framebuffer(GL_FRAMEBUFFER, framebuffer);
+    fb.gen_renderbuffers(2, buffers);
+    fb.bind_renderbuffer(GL_RENDERBUFFER, buffers[0]);
+    fb.renderbuffer_storage_multisample(GL_RENDERBUFFER, samples, GL_RGBA8, width, height);
+    fb.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
+    fb.bind_renderbuffer(GL_RENDERBUFFER, buffers[1]);
+    fb.renderbuffer_storage_multisample(GL_RENDERBUFFER, samples, GL_DEPTH_COMPONENT24, width, height);
+    fb.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
+    if (fb.check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR)
+        return 0;
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return framebuffer;
+}
+
+bool make_framebuffers(ShowDriver& driver, std::string& error) {
+    const int32_t width = driver.config.width, height = driver.config.height, samples = driver.config.samples;
     if (!look_up(fb.gen_framebuffers, "glGenFramebuffers") || !look_up(fb.bind_framebuffer, "glBindFramebuffer") ||
         !look_up(fb.gen_renderbuffers, "glGenRenderbuffers") ||
         !look_up(fb.bind_renderbuffer, "glBindRenderbuffer") ||
-        !look_up(fb.renderbuffer_storage, "glRenderbufferStorage") ||
+        !look_up(fb.renderbuffer_storage_multisample, "glRenderbufferStorageMultisample") ||
         !look_up(fb.framebuffer_renderbuffer, "glFramebufferRenderbuffer") ||
-        !look_up(fb.check_framebuffer_status, "glCheckFramebufferStatus")) {
+        !look_up(fb.check_framebuffer_status, "glCheckFramebufferStatus") ||
+        !look_up(fb.blit_framebuffer, "glBlitFramebuffer")) {
         error = "the OpenGL driver has no framebuffer objects";
         return false;
     }
@@ -58,23 +83,30 @@ bool make_framebuffer(int32_t width, int32_t height, std::string& error) {
                 std::to_string(std::min(max_side, max_viewport[1])) + ")";
         return false;
     }
-    GLuint framebuffer = 0, buffers[2] = {0, 0};
-    fb.gen_framebuffers(1, &framebuffer);
-    fb.bind_framebuffer(GL_FRAMEBUFFER, framebuffer);
-    fb.gen_renderbuffers(2, buffers);
-    fb.bind_renderbuffer(GL_RENDERBUFFER, buffers[0]);
-    fb.renderbuffer_storage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    fb.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
-    fb.bind_renderbuffer(GL_RENDERBUFFER, buffers[1]);
-    fb.renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    fb.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
-    if (fb.check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
-        error = "the OpenGL driver cannot make a " + std::to_string(width) + "x" + std::to_string(height) +
-                " framebuffer";
+    GLint max_samples = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &max_samples);
+    if (samples > 1 && samples > max_samples) {
+        error = "the OpenGL driver cannot draw " + std::to_string(samples) + " samples per pixel (at most " +
+                std::to_string(std::max(max_samples, 1)) + "); --aa " + std::to_string(std::max(max_samples, 1)) +
+                " or less";
         return false;
     }
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    const std::string cannot = "the OpenGL driver cannot make a " + std::to_string(width) + "x" +
+                               std::to_string(height) + " framebuffer";
+    if (samples > 1) {
+        driver.resolve_framebuffer = make_framebuffer(width, height, 0);
+        if (driver.resolve_framebuffer == 0) {
+            error = cannot;
+            return false;
+        }
+    }
+    // Left bound: every frame draws into it.
+    driver.draw_framebuffer = make_framebuffer(width, height, samples > 1 ? samples : 0);
+    if (driver.draw_framebuffer == 0) {
+        error = cannot + (samples > 1 ? " with " + std::to_string(samples) + " samples per pixel" : "");
+        return false;
+    }
+    driver.bottom_up.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
     return true;
 }
 }  // namespace
@@ -126,13 +158,14 @@ bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::
     options.windowed = true;
     options.window_width = config.width;
     options.window_height = config.height;
+    options.request_antialias = false;  // frames are drawn into a framebuffer of their own, never the window's
     if (!create_window(options, SDL_WINDOW_HIDDEN)) {
         error = "cannot create an OpenGL context (see above)";
         return false;
     }
     SDL_GL_SetSwapInterval(0);  // nothing is presented; never wait for a display
     build_gl_content();
-    if (!make_framebuffer(config.width, config.height, error)) return false;
+    if (!make_framebuffers(driver, error)) return false;
     const Viewport v = viewport_for(config.width, config.height);
     glViewport(v.x, v.y, v.width, v.height);
     gl_error_checks = true;
@@ -149,19 +182,39 @@ int32_t draw_next_frame(ShowDriver& driver) {
     return driver.last_bar_seen;
 }
 
-void read_frame_rgb(const ShowDriver& driver, std::vector<uint8_t>& rgb) {
+void read_frame_rgb(ShowDriver& driver, std::vector<uint8_t>& rgb) {
     const int32_t w = driver.config.width, h = driver.config.height;
     const size_t row = static_cast<size_t>(w) * 3;
-    std::vector<uint8_t> bottom_up(row * h);
+    if (driver.resolve_framebuffer != 0) {
+        // Each pixel becomes the mean of its samples; then back to drawing.
+        fb.bind_framebuffer(GL_READ_FRAMEBUFFER, driver.draw_framebuffer);
+        fb.bind_framebuffer(GL_DRAW_FRAMEBUFFER, driver.resolve_framebuffer);
+        fb.blit_framebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        fb.bind_framebuffer(GL_READ_FRAMEBUFFER, driver.resolve_framebuffer);
+    }
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, bottom_up.data());
-    rgb.resize(bottom_up.size());
-    for (int32_t y = 0; y < h; ++y) std::memcpy(&rgb[y * row], &bottom_up[(h - 1 - y) * row], row);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, driver.bottom_up.data());
+    if (driver.resolve_framebuffer != 0) fb.bind_framebuffer(GL_FRAMEBUFFER, driver.draw_framebuffer);
+    rgb.resize(driver.bottom_up.size());
+    for (int32_t y = 0; y < h; ++y)
+        std::memcpy(&rgb[static_cast<size_t>(y) * row], &driver.bottom_up[static_cast<size_t>(h - 1 - y) * row], row);
 }
 
 FrameRange request_range(const CaptureRequest& request, int32_t rate, int64_t total, const std::string& whole,
                          const char* none) {
     FrameRange range;
+    // Times beyond the whole are refused before they are multiplied by the
+    // rate, where a time such as 1e300 would overflow the frame index. The
+    // second of slack leaves the exact test below to the frame arithmetic.
+    const double length = static_cast<double>(total) / rate;  // seconds
+    if (request.from_seconds > length + 1) {
+        range.error = "--from is at or after the end of " + whole;
+        return range;
+    }
+    if (request.to_seconds > length + 1) {
+        range.error = "--to is after the end of " + whole;
+        return range;
+    }
     range.first = first_frame_at(request.from_seconds, rate);
     range.end = request.to_seconds < 0 ? total : first_frame_at(request.to_seconds, rate);
     if (range.first >= total) {

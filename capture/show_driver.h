@@ -30,6 +30,10 @@
 struct ShowDriverConfig {
     int32_t fps = 60;
     int32_t width = 640, height = 480;  // pixels of the picture read back
+    // Samples per pixel of the framebuffer drawn into: 1 draws without
+    // antialiasing; more draws into a multisampled framebuffer that is
+    // resolved (each pixel the mean of its samples) before the read-back.
+    int32_t samples = 1;
     // Puts the synthesizer into its start state and parses the score (in
     // place of init_synth and parse_score of the embedded one); returns
     // false, with its own message printed, when it cannot. Empty: the
@@ -40,6 +44,9 @@ struct ShowDriverConfig {
 struct ShowDriver {
     ShowDriverConfig config;
     AudioDriver audio;
+    uint32_t draw_framebuffer = 0;     // GL name of the framebuffer frames are drawn into
+    uint32_t resolve_framebuffer = 0;  // single-sample copy read back when samples > 1; 0 otherwise
+    std::vector<uint8_t> bottom_up;    // width * height * 3 bytes as glReadPixels returns them; sized once
     int64_t next_frame = 0;      // index of the next frame draw_next_frame draws
     int32_t last_bar_seen = 0;   // song_bar value the last frame's timeline tested
     bool ended = false;          // the last frame drawn ended the show
@@ -64,8 +71,9 @@ int64_t show_end_frame(int32_t fps);
 // Brings the show up in the live program's start-up order: SDL video (an
 // offscreen EGL context unless SDL_VIDEODRIVER says otherwise), the
 // synthesizer and the score, a hidden window with its GL context, the
-// demo's GL content; then a framebuffer of the configured size (24-bit
-// depth) with the centred 4:3 viewport the live window would use. GL errors
+// demo's GL content; then a framebuffer of the configured size and samples
+// (24-bit depth) with the centred 4:3 viewport the live window would use;
+// a sample count the driver cannot draw is refused here. GL errors
 // are checked after every scene block. On failure returns false with a
 // one-line reason in `error`.
 bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::string& error);
@@ -74,5 +82,7 @@ bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::
 // and advances next_frame. Returns the song_bar the timeline last tested.
 int32_t draw_next_frame(ShowDriver& driver);
 
-// Reads the drawn frame as tightly packed RGB rows, top row first.
-void read_frame_rgb(const ShowDriver& driver, std::vector<uint8_t>& rgb);
+// Reads the drawn frame as tightly packed RGB rows, top row first, into
+// `rgb` (resized only when its size differs: a caller that keeps it across
+// frames allocates nothing per frame). Resolves the samples first.
+void read_frame_rgb(ShowDriver& driver, std::vector<uint8_t>& rgb);

@@ -1,11 +1,11 @@
 // --video: the show as an MP4 file, H.264 yuv420p with AAC stereo at
-// 44.1 kHz, encoded by the ffmpeg program fed through pipes (capture/
-// encoder.h). The frames are those of --frames at the same fps and size;
-// the sound is the audio callback's output from the time of the first frame
-// to the time of the end frame, sample for sample what --wav writes for
-// that range. Frame n and sample n * 44100 / fps share one timestamp in the
-// file, so the picture at T shows what the live program shows while the
-// sound at T plays. The file is written under a temporary name and
+// 48 kHz, encoded by the ffmpeg program fed through pipes (capture/
+// encoder.h). The frames are those of --frames at the same fps, size and
+// antialiasing; the sound is the audio callback's output from the time of
+// the first frame to the time of the end frame, sample for sample what
+// --wav writes for that range, resampled. Frame n and sample
+// n * 44100 / fps share one timestamp in the file, so the picture at T
+// shows what the live program shows while the sound at T plays. The file is written under a temporary name and
 // renamed when complete: a failed or stopped capture leaves no file under
 // the requested name.
 #include <cstdio>
@@ -62,6 +62,7 @@ int capture_video(const CaptureRequest& request) {
     encoding.height = request.height;
     encoding.fps = request.fps;
     encoding.sound = video_sound_range(range, request.fps);
+    encoding.score_path = request.score_path;
     VideoEncoder encoder;
     if (!start_encoder(encoder, encoding, error)) return fail(error, request.output);
     const FrameHandler encode = [&](int64_t, const std::vector<uint8_t>& rgb) {

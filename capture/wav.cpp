@@ -2,6 +2,7 @@
 // device-sized buffers, so the file holds exactly the samples a device
 // receives: from the first frame (or --from) to the end of the last bar (or
 // --to). Written under a temporary name and renamed when complete.
+// --raw-sound renders a range the same way for a --video's sound process.
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -83,4 +84,28 @@ int capture_wav(const CaptureRequest& request) {
     }
     finish_progress(progress, seconds, progress_clock(), "; wrote " + request.output);
     return capture_ok;
+}
+
+int capture_raw_sound(const CaptureRequest& request) {
+    if (load_capture_score(request) < 0) return capture_failed;
+    bool ok = true;
+    const AudioTap write_part = [&](int64_t, const int16_t* samples, int64_t frames) {
+        uint8_t bytes[4 * audio_buffer_frames];  // one device buffer at most, 4 bytes a stereo frame
+        for (int64_t i = 0; i < 2 * frames; ++i) {
+            const auto bits = static_cast<uint16_t>(samples[i]);
+            bytes[2 * i] = static_cast<uint8_t>(bits & 0xff);  // little-endian, as ffmpeg's s16le reads
+            bytes[2 * i + 1] = static_cast<uint8_t>(bits >> 8);
+        }
+        const auto size = static_cast<size_t>(4 * frames);
+        ok = ok && std::fwrite(bytes, 1, size, stdout) == size;
+    };
+    const AudioTap write = [&](int64_t position, const int16_t* samples, int64_t frames) {
+        clip_to_range(request.raw_first, request.raw_end, position, samples, frames, write_part);
+    };
+    AudioDriver driver;
+    int64_t position = 0;
+    while (ok && position < request.raw_end)
+        feed_audio_until(driver, position, std::min<int64_t>(request.raw_end, position + sample_rate), write);
+    ok = std::fflush(stdout) == 0 && ok;
+    return ok ? capture_ok : capture_failed;
 }

@@ -40,9 +40,18 @@ bool open_audio_device();
 // absent; an existing value, even empty, is kept.
 void apply_antialias_request(const Options& options);
 
+// Samples per pixel of the multisampled framebuffer the window asks for
+// when antialiasing is requested. 4 is the only count Mesa's software
+// rasteriser offers; there it costs 1.5 to 2.7 times the frame time
+// (BENCHMARKS.md), which -a gives back.
+constexpr int live_antialias_samples = 4;
+
 // Creates the window and its GL context, hides the cursor and asks for
-// vsync. `extra_flags` is or-ed into the window flags (a driver passes
-// SDL_WINDOW_HIDDEN). On failure prints one line to stderr and returns false.
+// vsync. With options.request_antialias the framebuffer is multisampled
+// (live_antialias_samples) where the driver offers that, and plain
+// otherwise, silently. `extra_flags` is or-ed into the window flags (a
+// driver passes SDL_WINDOW_HIDDEN). On failure prints one line to stderr
+// and returns false.
 bool create_window(const Options& options, uint32_t extra_flags = 0);
 
 // Asks the window manager (a maximum size in the X window's size hints) to

@@ -42,11 +42,30 @@ void apply_antialias_request(const Options& options) {
     if (options.request_antialias && std::getenv("__GL_FSAA_MODE") == nullptr) putenv(fsaa_request);
 }
 
+namespace {
+// Creates the window and its context, multisampled with `samples` samples
+// per pixel when `samples` > 1. Both null when either fails.
+void try_window(const Options& options, uint32_t flags, int samples) {
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 1 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 1 ? samples : 0);
+    demo.window = SDL_CreateWindow("Tumbo by Dax", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   options.window_width, options.window_height, flags);
+    if (!demo.window) return;
+    demo.gl_context = SDL_GL_CreateContext(demo.window);
+    if (demo.gl_context) return;
+    SDL_DestroyWindow(demo.window);
+    demo.window = nullptr;
+}
+}  // namespace
+
 bool create_window(const Options& options, uint32_t extra_flags) {
     uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | extra_flags;
     if (!options.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    demo.window = SDL_CreateWindow("Tumbo by Dax", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   options.window_width, options.window_height, flags);
+    // A multisampled framebuffer where the driver offers one; where it does
+    // not, SDL finds no such pixel format and fails, and the window is made
+    // again without, saying nothing: the show then runs with hard edges.
+    if (options.request_antialias) try_window(options, flags, live_antialias_samples);
+    if (!demo.window) try_window(options, flags, 0);
     if (!demo.window) {
         if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
             std::fprintf(stderr, "tumbo: no display to open a window on (%s); set DISPLAY or run under xvfb-run\n",
@@ -54,13 +73,6 @@ bool create_window(const Options& options, uint32_t extra_flags) {
         else
             std::fprintf(stderr, "tumbo: cannot create a %dx%d window: %s\n", options.window_width,
                          options.window_height, SDL_GetError());
-        return false;
-    }
-    demo.gl_context = SDL_GL_CreateContext(demo.window);
-    if (!demo.gl_context) {
-        std::fprintf(stderr, "tumbo: cannot create an OpenGL context: %s\n", SDL_GetError());
-        SDL_DestroyWindow(demo.window);
-        demo.window = nullptr;
         return false;
     }
     demo.window_id = SDL_GetWindowID(demo.window);

@@ -6,6 +6,7 @@
 
 #include "capture/capture.h"
 #include "capture_run.h"
+#include "support/png_image.h"
 
 using namespace capture_test;
 
@@ -28,11 +29,32 @@ TEST(CaptureOptions, ReadsModeSizeRateAndRange) {
     EXPECT_EQ(r.height, 720);
     EXPECT_DOUBLE_EQ(r.from_seconds, 2.5);
     EXPECT_DOUBLE_EQ(r.to_seconds, 4.0);
+    EXPECT_EQ(r.samples, 4);  // antialiased unless --aa 1
     ASSERT_TRUE(parses({"--wav", "x.wav"}, r, error));
     EXPECT_EQ(r.fps, 60);
     EXPECT_EQ(r.width, 640);
     EXPECT_EQ(r.height, 480);
     EXPECT_LT(r.to_seconds, 0);  // to the end
+    ASSERT_TRUE(parses({"--frames", "out", "--aa", "1"}, r, error)) << error;
+    EXPECT_EQ(r.samples, 1);
+}
+
+// A video is 4:3 HD at 60 fps unless told otherwise; each option overrides
+// its own default only.
+TEST(CaptureOptions, VideoDefaultsTo1440x1080At60Fps) {
+    CaptureRequest r;
+    std::string error;
+    ASSERT_TRUE(parses({"--video", "v.mp4"}, r, error)) << error;
+    EXPECT_EQ(r.width, 1440);
+    EXPECT_EQ(r.height, 1080);
+    EXPECT_EQ(r.fps, 60);
+    ASSERT_TRUE(parses({"--video", "v.mp4", "--fps", "30"}, r, error)) << error;
+    EXPECT_EQ(r.width, 1440);
+    EXPECT_EQ(r.fps, 30);
+    ASSERT_TRUE(parses({"--video", "v.mp4", "--size", "1280x720"}, r, error)) << error;
+    EXPECT_EQ(r.width, 1280);
+    EXPECT_EQ(r.height, 720);
+    EXPECT_EQ(r.fps, 60);
 }
 
 TEST(CaptureOptions, RejectsWhatCannotBeHonouredWithOneLine) {
@@ -51,6 +73,11 @@ TEST(CaptureOptions, RejectsWhatCannotBeHonouredWithOneLine) {
         {"--frames", "d", "--from", "nan"},
         {"--frames", "d", "--from", "5", "--to", "5"},
         {"--wav", "x.wav", "--size", "64x48"},
+        {"--wav", "x.wav", "--aa", "4"},
+        {"--frames", "d", "--aa", "0"},
+        {"--frames", "d", "--aa", "four"},
+        {"--raw-sound", "5:5"},
+        {"--raw-sound", "0:10", "--from", "1"},
         {"--check-score", "s.txt", "--from", "1"},
         // What the video encoder cannot take, refused before any work.
         {"--video", "v.mp4", "--fps", "25"},
@@ -101,6 +128,36 @@ TEST(FramesCapture, FromGivesTheFramesOfACaptureFromTheStart) {
     EXPECT_FALSE(fs::exists(whole / "frame_000180.png"));
     fs::remove_all(whole);
     fs::remove_all(part);
+}
+
+// Frame 50 at 10 fps (a title word over its chequered band) drawn with the
+// default 4 samples per pixel is far closer than --aa 1 to the same frame
+// drawn at 4 times the width and height and box-filtered down.
+TEST(FramesCapture, AntialiasingBringsAFrameCloseToAFourTimesLargerDrawing) {
+    const fs::path dir = fresh_path("frames_aa");
+    fs::create_directories(dir);
+    const std::string frame = "/frame_000050.png", range = " --fps 10 --from 5 --to 5.1";
+    ASSERT_EQ(capture("--frames " + (dir / "aa1").string() + range + " --size 160x120 --aa 1").status, 0);
+    ASSERT_EQ(capture("--frames " + (dir / "aa4").string() + range + " --size 160x120").status, 0);
+    ASSERT_EQ(capture("--frames " + (dir / "big").string() + range + " --size 640x480 --aa 1").status, 0);
+    RgbImage off, on, big;
+    ASSERT_TRUE(read_png((dir / "aa1").string() + frame, off));
+    ASSERT_TRUE(read_png((dir / "aa4").string() + frame, on));
+    ASSERT_TRUE(read_png((dir / "big").string() + frame, big));
+    RgbImage reference{160, 120, std::vector<uint8_t>(160 * 120 * 3)};
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x)
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                for (int dy = 0; dy < 4; ++dy)
+                    for (int dx = 0; dx < 4; ++dx) sum += big.rgb[((4 * y + dy) * 640 + 4 * x + dx) * 3 + c];
+                reference.rgb[(y * 160 + x) * 3 + c] = static_cast<uint8_t>((sum + 8) / 16);
+            }
+    const double error_off = compare_images(off, reference).mean_channel_difference;
+    const double error_on = compare_images(on, reference).mean_channel_difference;
+    EXPECT_GT(error_off, 1.0);  // the frame has edges to smooth
+    EXPECT_LT(error_on, 0.5 * error_off);
+    fs::remove_all(dir);
 }
 
 TEST(FramesCapture, RangeBeyondTheShowOrAnUnwritableFolderFails) {

@@ -40,8 +40,9 @@ const std::string range_args = " --fps 30 --size 192x108 --from 1 --to 4";
 std::map<std::string, std::string> probe(const fs::path& file, const char* stream) {
     const fs::path out = fresh_path("probe.txt");
     run(std::string("ffprobe -v error -select_streams ") + stream +
-        ":0 -show_entries stream=codec_name,pix_fmt,width,height,r_frame_rate,nb_frames,duration,sample_rate,"
-        "channels -of default=noprint_wrappers=1 " + file.string() + " >" + out.string());
+        ":0 -show_entries stream=codec_name,profile,pix_fmt,width,height,r_frame_rate,nb_frames,duration,"
+        "sample_rate,channels,bit_rate,start_time,color_space,color_primaries,color_transfer "
+        "-of default=noprint_wrappers=1 " + file.string() + " >" + out.string());
     std::map<std::string, std::string> values;
     std::istringstream lines(read_file(out));
     for (std::string line; std::getline(lines, line);)
@@ -118,7 +119,7 @@ std::vector<int64_t> noise_onsets(const std::vector<int16_t>& s) {
 }
 }  // namespace
 
-TEST(VideoCapture, AShortRangeHasTheRightSizeRateFrameCountAndSoundLength) {
+TEST(VideoCapture, AShortRangeHasItsSizeRateFramesAndSoundInTheFormatUploadSitesAskFor) {
     const fs::path video = fresh_path("short.mp4");
     const ProgramRun r = capture("--video " + video.string() + range_args);
     ASSERT_EQ(r.status, 0) << r.err;
@@ -137,9 +138,38 @@ TEST(VideoCapture, AShortRangeHasTheRightSizeRateFrameCountAndSoundLength) {
     EXPECT_EQ(v["nb_frames"], std::to_string(frames));
     EXPECT_NEAR(std::atof(v["duration"].c_str()), to_s - from_s, 1e-6) << v["duration"];
     EXPECT_EQ(a["codec_name"], "aac");
-    EXPECT_EQ(a["sample_rate"], "44100");
+    EXPECT_EQ(a["sample_rate"], "48000");
     EXPECT_EQ(a["channels"], "2");
-    EXPECT_NEAR(std::atof(a["duration"].c_str()), to_s - from_s, 1.0 / 44100) << a["duration"];
+    EXPECT_NEAR(std::atof(a["duration"].c_str()), to_s - from_s, 1.0 / 48000) << a["duration"];
+    // What video sites ask for: High profile, BT.709, AAC-LC near 384 kbit/s,
+    // and both streams from time 0, with no edit list and the index before
+    // the media.
+    EXPECT_EQ(v["profile"], "High");
+    EXPECT_EQ(v["color_space"] + v["color_primaries"] + v["color_transfer"], "bt709bt709bt709");
+    EXPECT_EQ(a["profile"], "LC");
+    EXPECT_NEAR(std::atof(a["bit_rate"].c_str()), 384000, 40000) << a["bit_rate"];
+    EXPECT_EQ(v["start_time"], "0.000000");
+    EXPECT_EQ(a["start_time"], "0.000000");
+    const std::string file = read_file(video);
+    EXPECT_EQ(file.find("elst"), std::string::npos);
+    EXPECT_LT(file.find("moov"), file.find("mdat"));
+    // Closed GOPs of fps / 2 frames: a key frame every 15 frames and no
+    // other, and never more than 2 B-frames in a row.
+    const fs::path types = fresh_path("types.txt");
+    run("ffprobe -v error -select_streams v -show_entries frame=pict_type,key_frame -of csv=p=0 " + video.string() +
+        " >" + types.string());
+    std::istringstream lines(read_file(types));
+    int64_t n = 0, b_run = 0, longest_b_run = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.size() < 3 || line[1] != ',') continue;  // a line of side data, not "KEY,TYPE"
+        EXPECT_EQ(line[0] == '1', n % (fps / 2) == 0) << "frame " << n << ": " << line;
+        ++n;
+        b_run = line.find('B') != std::string::npos ? b_run + 1 : 0;
+        longest_b_run = std::max(longest_b_run, b_run);
+    }
+    EXPECT_EQ(n, frames);
+    EXPECT_EQ(longest_b_run, 2);
+    fs::remove(types);
 
     // Pillarboxed: the columns beside the 4:3 picture stay black (but for
     // the encoder's colour bleeding at their inner edge), and the picture
@@ -233,6 +263,8 @@ TEST(VideoCapture, ErrorsAreClearAndLeaveNoFile) {
         {TUMBO_CAPTURE + out + " --size 65x48", capture_bad_usage, "even width and height"},
         {TUMBO_CAPTURE + out + " --from 141", capture_bad_usage, "--from is at or after the end of the show"},
         {TUMBO_CAPTURE + out + " --from 139 --to 141", capture_bad_usage, "--to is after the end of the show"},
+        {TUMBO_CAPTURE + out + " --from 1e300", capture_bad_usage, "--from is at or after the end of the show"},
+        {TUMBO_CAPTURE + out + " --to 1e300", capture_bad_usage, "--to is after the end of the show"},
         {TUMBO_CAPTURE + out + " --score /nonexistent/song.txt", capture_failed,
          "cannot read the score /nonexistent/song.txt"},
         {std::string(TUMBO_CAPTURE) + " --video /proc/no_such_folder/v.mp4", capture_failed,
@@ -274,6 +306,51 @@ TEST(VideoCapture, AnInterruptedCaptureLeavesNoFile) {
     const std::string printed = read_file(err);
     EXPECT_NE(printed.find("stopped by a signal; " + video.string() + " not written"), std::string::npos) << printed;
     fs::remove(err);
+}
+
+// A capture killed outright (SIGKILL, no handler runs) takes ffmpeg and the
+// sound process with it.
+TEST(VideoCapture, AKilledCaptureTakesFfmpegAndTheSoundProcessWithIt) {
+    const fs::path video = fresh_path("killed.mp4");
+    const fs::path part = video.parent_path() / ("." + video.filename().string() + ".part");
+    const std::string command =
+        std::string("exec ") + TUMBO_CAPTURE + " --video " + video.string() + " --fps 30 --size 64x48 2>/dev/null";
+    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+    for (int i = 0; i < 300 && !(fs::exists(part) && fs::file_size(part) > 0); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The capture's children, from the parent field of each process's stat.
+    std::vector<pid_t> children;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;  // not a process
+        std::istringstream stat(read_file(entry.path() / "stat"));
+        pid_t child = 0, parent = 0;
+        std::string command, state;
+        // "PID (NAME) STATE PPID ..."; our children's names hold no spaces.
+        if (stat >> child >> command >> state >> parent && parent == pid) children.push_back(child);
+    }
+    kill(pid, SIGKILL);
+    EXPECT_EQ(children.size(), 2u) << "ffmpeg and the sound process";
+    ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+    // Gone, or ended and waiting for init to reap it.
+    const auto ended = [](pid_t child) {
+        std::istringstream stat(read_file("/proc/" + std::to_string(child) + "/stat"));
+        pid_t id = 0;
+        std::string name, state;
+        return !(stat >> id >> name >> state) || state == "Z";
+    };
+    for (const pid_t child : children) {
+        bool gone = false;
+        for (int i = 0; i < 50 && !gone; ++i) {
+            gone = ended(child);
+            if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        EXPECT_TRUE(gone) << "process " << child << " outlived the capture";
+        if (!gone) kill(child, SIGKILL);
+    }
+    fs::remove(part);
 }
 
 // --wav --from --to writes the samples of the whole song's WAV in that
