@@ -81,6 +81,10 @@ bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& reque
             request.mode = CaptureMode::help;
             return true;
         }
+        if (arg == "--version") {
+            request.mode = CaptureMode::version;
+            return true;
+        }
         const ModeOption* mode = nullptr;
         for (const ModeOption& m : mode_options)
             if (arg == m.option) mode = &m;
@@ -176,6 +180,7 @@ const char* capture_usage() {
            "                      its end; --wav with the same range gives the same\n"
            "                      samples when S falls on a frame (a multiple of 1/fps)\n"
            "  --help              this text\n"
+           "  --version           the version\n"
            "A capture shows its progress on stderr. Ctrl-C stops it. Every file is\n"
            "written under a temporary name and renamed when complete: a stopped or\n"
            "failed --wav or --video leaves no file under the name asked for, and\n"

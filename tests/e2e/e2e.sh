@@ -185,6 +185,13 @@ case "$case_name" in
     [ "$(printf '%s\n' "$err" | wc -l)" = 1 ] || fail "expected one line on stderr, got: $err"
     printf '%s' "$err" | grep -q "SDL_AUDIODRIVER=dummy" || fail "no hint in: $err"
     printf '%s' "$err" | grep -q "no_such_driver" || fail "SDL's reason missing from: $err"
+    # A driver that exists with a device that does not: ALSA's own messages
+    # are silenced, the demo's line stays.
+    err=$(SDL_AUDIODRIVER=alsa AUDIODEV=tumbo_no_such_device "$tumbo" -w 2>&1 >/dev/null)
+    status=$?
+    [ "$status" = 1 ] || fail "ALSA: exit status $status, expected 1"
+    [ "$(printf '%s\n' "$err" | wc -l)" = 1 ] || fail "ALSA: expected one line on stderr, got: $err"
+    printf '%s' "$err" | grep -q "^tumbo: cannot open the audio device" || fail "ALSA: not the demo's line: $err"
     ;;
   no_display_exits_2)
     err=$(env -u DISPLAY -u WAYLAND_DISPLAY "$tumbo" -w 2>&1 >/dev/null)
