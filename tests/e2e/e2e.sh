@@ -2,32 +2,12 @@
 # End-to-end tests of the real binary in a real X window, driven with xdotool.
 #   e2e.sh <case> <path to tumbo> <path to x_close_window>
 # Every case runs on a private 1280x1024 Xvfb display with a window manager
-# (openbox), so cases can run in parallel and fullscreen requests are
-# honoured as on a desktop.
+# (tests/with_private_x.sh), so cases can run in parallel and fullscreen
+# requests are honoured as on a desktop.
 set -u
-if [ -z "${TUMBO_E2E_PRIVATE_X:-}" ]; then
-  TUMBO_E2E_PRIVATE_X=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+if [ -z "${TUMBO_PRIVATE_X:-}" ]; then
+  exec "$(dirname "$0")/../with_private_x.sh" "$0" "$@"
 fi
-# The window manager must be up before a window is made, or fullscreen and
-# size requests go unmanaged. On a busy machine it can take a while, and now
-# and then it does not come up at all; it is then started again.
-wm=""
-trap '[ -n "$wm" ] && kill $wm 2>/dev/null' EXIT
-wm_log=$(mktemp)
-wm_up=""
-for attempt in 1 2 3; do
-  openbox --sm-disable >"$wm_log" 2>&1 &
-  wm=$!
-  for _ in $(seq 1 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { wm_up=1; break; }
-    kill -0 "$wm" 2>/dev/null || break
-    sleep 0.1
-  done
-  [ -n "$wm_up" ] && break
-  kill "$wm" 2>/dev/null; wait "$wm" 2>/dev/null
-done
-[ -n "$wm_up" ] || { echo "FAIL: the window manager did not start ($attempt tries): $(cat "$wm_log")"; exit 1; }
-rm -f "$wm_log"
 case_name=$1
 tumbo=$2
 close_tool=${3:-}
