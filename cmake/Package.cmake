@@ -4,21 +4,16 @@
 # assembled by tools/make-release from the same build.
 
 # Man pages, gzipped as Debian installs them, with the version filled in.
+# Made at configure time (a changed page configures again), so that any
+# build folder can be installed, whatever targets it built.
 set(man_dir ${CMAKE_BINARY_DIR}/man)
-set(man_pages tumbo.6 tumbow.6 tumbo-capture.1)
-set(man_outputs "")
-foreach(page ${man_pages})
+foreach(page tumbo.6 tumbow.6 tumbo-capture.1)
   configure_file(${CMAKE_SOURCE_DIR}/packaging/${page} ${man_dir}/${page} @ONLY)
   # -n: no name or time stamp in the header, so the package is reproducible.
-  add_custom_command(OUTPUT ${man_dir}/${page}.gz
-    COMMAND gzip -9 -n -f -k ${man_dir}/${page}
-    DEPENDS ${man_dir}/${page}
-    VERBATIM)
-  list(APPEND man_outputs ${man_dir}/${page}.gz)
+  execute_process(COMMAND gzip -9 -n -f -k ${man_dir}/${page} COMMAND_ERROR_IS_FATAL ANY)
   string(REGEX REPLACE ".*\\.([0-9])$" "\\1" section ${page})
   install(FILES ${man_dir}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endforeach()
-add_custom_target(man_pages ALL DEPENDS ${man_outputs})
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/tumbo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 set(CPACK_PACKAGE_NAME tumbo)
