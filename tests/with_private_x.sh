@@ -6,9 +6,10 @@
 # and size requests are honoured as on a desktop. Ends with the command's
 # exit status. Used by the end-to-end tests and the reliability runs.
 set -u
-if [ -z "${TUMBO_PRIVATE_X:-}" ]; then
-  TUMBO_PRIVATE_X=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+if [ "${1:-}" != --in-xvfb ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --in-xvfb "$@"
 fi
+shift
 # The window manager must be up before a window is made, or fullscreen and
 # size requests go unmanaged. On a busy machine it can take a while, and now
 # and then it does not come up at all; it is then started again.

@@ -5,9 +5,11 @@
 # (tests/with_private_x.sh), so cases can run in parallel and fullscreen
 # requests are honoured as on a desktop.
 set -u
-if [ -z "${TUMBO_PRIVATE_X:-}" ]; then
-  exec "$(dirname "$0")/../with_private_x.sh" "$0" "$@"
+# Runs itself again on a private display; the marker argument says it is there.
+if [ "${1:-}" != --on-private-x ]; then
+  exec "$(dirname "$0")/../with_private_x.sh" "$0" --on-private-x "$@"
 fi
+shift
 case_name=$1
 tumbo=$2
 close_tool=${3:-}
