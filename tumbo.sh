@@ -3,8 +3,9 @@
 #
 #   ./tumbo.sh run [ARG...]   builds the demo and starts it (ARGs are tumbo's;
 #                             none means -w, a window)
-#   ./tumbo.sh test           builds everything and runs the everyday tests
-#                             (all but the whole show in real time)
+#   ./tumbo.sh test           builds the programs and the tests and runs the
+#                             everyday tests (all but the whole show in real
+#                             time)
 #   ./tumbo.sh test --full    everything CI runs: every test, the benchmarks
 #                             built, fuzzing, ASan+UBSan, TSan and valgrind
 #   ./tumbo.sh release        a tested Release build, then the .deb and the
