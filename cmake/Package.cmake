@@ -30,10 +30,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # tumbo_VERSION_ARCH.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # Depends from the libraries the programs link, through dpkg-shlibdeps, and
-# libegl1: SDL loads EGL at run time for tumbo-capture's offscreen drawing,
-# which dpkg-shlibdeps cannot see.
+# the two that SDL loads at run time, which dpkg-shlibdeps cannot see:
+# libgl1 (GLX) for the demo's window, libegl1 for tumbo-capture's offscreen
+# drawing.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS libegl1)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1")
 # A GL driver is found at run time, not linked: Mesa's for most machines.
 # ffmpeg is only needed by tumbo-capture --video.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, ffmpeg")
