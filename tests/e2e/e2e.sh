@@ -33,6 +33,12 @@ start() {
     sleep 0.1
   done
   [ -n "$wid" ] || fail "no window titled '$title'"
+  # Input sent before the window manager has mapped the window goes to the
+  # root window and is lost; under load that can take seconds.
+  for _ in $(seq 1 100); do
+    xwininfo -id "$wid" 2>/dev/null | grep -q 'Map State: IsViewable' && break
+    sleep 0.1
+  done
   sleep 0.5  # let the frame loop run
 }
 
