@@ -6,6 +6,7 @@
 # and size requests are honoured as on a desktop. Ends with the command's
 # exit status. Used by the end-to-end tests and the reliability runs.
 set -u
+# Runs itself again under xvfb-run; the marker argument says it is there.
 if [ "${1:-}" != --in-xvfb ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --in-xvfb "$@"
 fi
