@@ -1,9 +1,11 @@
-# Entry points for people who have make; `./tumbo.sh run` and `./tumbo.sh
-# test` do the same without it (and install make itself). `make run` builds
-# and starts the demo; `make test` builds and runs every test. Both first
-# check the Debian packages they need (tools/ensure-packages has the lists):
-# as root they install what is missing, otherwise they print the apt-get line
-# to run and stop.
+# Entry points for people who have make; `./tumbo.sh run`, `./tumbo.sh
+# test [--full]` and `./tumbo.sh release` do the same without it (and install
+# make itself). `make run` builds and starts the demo; `make test` builds and
+# runs the everyday tests; `make test-full` runs everything CI runs;
+# `make release` writes the .deb and the tarball. Each first checks the
+# Debian packages it needs (tools/ensure-packages has the lists): as root it
+# installs what is missing, otherwise it prints the apt-get line to run and
+# stops.
 
 BUILD     ?= build
 JOBS      ?= $(shell nproc)
@@ -25,7 +27,8 @@ VALGRIND_SECONDS ?= 5
 # per second and 160x120; 0 leaves it out.
 SANITIZE_CAPTURE ?= 1
 
-.PHONY: all deps-build deps-test build build-all run test unit-tests fuzz sanitize tsan valgrind reliability bench clean
+.PHONY: all deps-build deps-test deps-release build build-tests build-all run test test-full everyday-tests \
+  every-test fuzz sanitize tsan valgrind reliability release bench clean
 
 all: build
 
@@ -34,6 +37,9 @@ deps-build:
 
 deps-test:
 	@./tools/ensure-packages test
+
+deps-release:
+	@./tools/ensure-packages release
 
 # The programs only (tumbo, the tumbow link, tumbo-capture), whatever else the
 # folder is configured for. A build folder made here has the tests and
@@ -46,16 +52,27 @@ build: deps-build
 run: build
 	./$(BUILD)/tumbo $(ARGS)
 
-# Everything: programs, tests and every benchmark.
-build-all: deps-test
+# Programs and tests; the benchmarks are switched on but not built.
+build-tests: deps-test
 	cmake -S . -B $(BUILD) -DTUMBO_TESTS=ON -DTUMBO_BENCH=ON $(CMAKE_ARGS)
-	cmake --build $(BUILD) -j$(JOBS) --target all benchmarks
+	cmake --build $(BUILD) -j$(JOBS) --target all
 
-# Every test: unit, GL and end-to-end tests under Xvfb, then the
-# reliability runs.
+# Everything: programs, tests and every benchmark.
+build-all: build-tests
+	cmake --build $(BUILD) -j$(JOBS) --target benchmarks
+
+# The everyday tests: every unit, GL, show, capture and end-to-end test and
+# the song report, all but the cases labelled `full` (the whole show in real
+# time). Minutes, not a quarter of an hour.
 test: deps-test
+	$(MAKE) --no-print-directory build-tests
+	$(MAKE) --no-print-directory everyday-tests
+
+# Everything CI runs: the benchmarks built, every test case, then the
+# reliability runs.
+test-full: deps-test
 	$(MAKE) --no-print-directory build-all
-	$(MAKE) --no-print-directory unit-tests
+	$(MAKE) --no-print-directory every-test
 	$(MAKE) --no-print-directory reliability
 
 # Fuzzing, the suite under ASan and UBSan, the demo under ThreadSanitizer
@@ -66,7 +83,12 @@ reliability:
 	$(MAKE) --no-print-directory tsan
 	$(MAKE) --no-print-directory valgrind
 
-unit-tests:
+# The test cases through ctest under Xvfb, in parallel (most end-to-end
+# cases wait on a private X server and on the clock, so they run beside the
+# cases that draw).
+everyday-tests:
+	$(XVFB) $(CTEST) --test-dir $(BUILD) --timeout 600 -LE full
+every-test:
 	$(XVFB) $(CTEST) --test-dir $(BUILD) --timeout 600
 
 # libFuzzer targets, built with clang, ASan and UBSan into build/fuzz.
@@ -76,13 +98,15 @@ fuzz: deps-test
 	cmake --build $(BUILD)/fuzz -j$(JOBS)
 	$(CTEST) --test-dir $(BUILD)/fuzz
 
-# The whole test suite built with ASan and UBSan into build/sanitize. Leaks
-# inside system libraries (tests/lsan.supp) are not reported.
+# The test suite built with ASan and UBSan into build/sanitize, but for the
+# cases labelled `full`: the whole show in real time adds nothing under the
+# sanitizers that the whole-show capture below does not cover. Leaks inside
+# system libraries (tests/lsan.supp) are not reported.
 sanitize: deps-test
 	cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DTUMBO_SANITIZE=ON -DTUMBO_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(BUILD)/sanitize -j$(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
-	  $(XVFB) $(CTEST) --test-dir $(BUILD)/sanitize --timeout 1200
+	  $(XVFB) $(CTEST) --test-dir $(BUILD)/sanitize --timeout 1200 -LE full
 ifeq ($(SANITIZE_CAPTURE),1)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  $(XVFB) tests/reliability/capture_show.sh $(BUILD)/sanitize 5 160x120
@@ -99,6 +123,17 @@ tsan: deps-test
 # (tests/reliability/valgrind.supp).
 valgrind: build
 	tests/reliability/valgrind_show.sh $(BUILD) $(VALGRIND_SECONDS)
+
+# The release: a Release build in $(BUILD)/release whose programs carry
+# their C++ run time (TUMBO_STATIC_RUNTIME), its everyday tests, then the
+# .deb and the tarball in that folder (tools/make-release).
+RELEASE_BUILD := $(BUILD)/release
+release: deps-release
+	cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release -DTUMBO_TESTS=ON -DTUMBO_BENCH=OFF \
+	  -DTUMBO_STATIC_RUNTIME=ON $(CMAKE_ARGS)
+	cmake --build $(RELEASE_BUILD) -j$(JOBS)
+	$(MAKE) --no-print-directory everyday-tests BUILD=$(RELEASE_BUILD)
+	tools/make-release $(RELEASE_BUILD)
 
 # Run the benchmarks from $(BUILD)/bench (BENCHMARKS.md).
 bench: build-all

@@ -5,6 +5,7 @@
 //   tumbo-capture --frames DIR     the show as PNG frames
 //   tumbo-capture --video FILE     the show as an H.264/AAC MP4 (through ffmpeg)
 //   tumbo-capture --check-score FILE   only report what the parser cannot use
+//   tumbo-capture --help | --version
 //   common options: --fps N, --size WxH, --aa N, --from S, --to S, --score FILE
 //
 // Threads: one. The capture calls audio_callback itself (the audio thread's
@@ -24,7 +25,7 @@ constexpr int capture_ok = 0;
 constexpr int capture_failed = 1;     // the work itself failed (I/O, GL, ...)
 constexpr int capture_bad_usage = 2;  // the command line cannot be honoured
 
-enum class CaptureMode { none, help, wav, frames, video, check_score, raw_sound };
+enum class CaptureMode { none, help, version, wav, frames, video, check_score, raw_sound };
 
 // Samples per pixel a picture is drawn with unless --aa says otherwise
 // (multisampling; 1 draws without antialiasing).

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "capture/capture.h"
+#include "tumbo_version.h"
 
 int main(int argc, char** argv) {
     CaptureRequest request;
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     }
     switch (request.mode) {
         case CaptureMode::help: std::fputs(capture_usage(), stdout); return capture_ok;
+        case CaptureMode::version: std::printf("tumbo-capture %s\n", tumbo_version); return capture_ok;
         case CaptureMode::wav: return capture_wav(request);
         case CaptureMode::frames: return capture_frames(request);
         case CaptureMode::video: return capture_video(request);

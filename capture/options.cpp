@@ -106,6 +106,10 @@ bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& reque
             request.mode = CaptureMode::help;
             return true;
         }
+        if (arg == "--version") {
+            request.mode = CaptureMode::version;
+            return true;
+        }
         const ModeOption* mode = nullptr;
         for (const ModeOption& m : mode_options)
             if (arg == m.option) mode = &m;
@@ -223,6 +227,7 @@ const char* capture_usage() {
            "  --help              this text\n"
            "  --raw-sound A:B     (what --video runs for its sound) sample frames [A, B)\n"
            "                      of the song as raw 16-bit stereo on stdout\n"
+           "  --version           the version\n"
            "A capture shows its progress on stderr. Ctrl-C stops it. Every file is\n"
            "written under a temporary name and renamed when complete: a stopped or\n"
            "failed --wav or --video leaves no file under the name asked for, and\n"

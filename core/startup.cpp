@@ -8,11 +8,13 @@
 #include <cstdlib>
 
 #include "bricks/display_lists.h"
+#include "core/alsa_quiet.h"
 #include "core/demo.h"
 #include "mesh/figures.h"
 #include "synth/audio_driver.h"
 #include "synth/synth.h"
 #include "synth/synth_state.h"
+#include "tumbo_version.h"
 
 namespace {
 // putenv keeps a pointer to its argument, so the storage must outlive the
@@ -122,6 +124,17 @@ void shutdown_window() {
 }
 
 int run_demo(int argc, char** argv) {
+    // The texts come before SDL is touched: no device is opened for them.
+    Options options = parse_command_line(argc, argv);
+    if (options.request == DemoRequest::help) {
+        std::fputs(demo_usage(), stdout);
+        return exit_ok;
+    }
+    if (options.request == DemoRequest::version) {
+        std::printf("tumbo %s\n", tumbo_version);
+        return exit_ok;
+    }
+    quiet_alsa_library_messages();
     // Real displays only: without one, SDL would fall back to its invisible
     // offscreen or dummy video driver and the show would run unseen and
     // never end by a key. SDL_VIDEODRIVER in the environment still wins, so
@@ -133,7 +146,6 @@ int run_demo(int argc, char** argv) {
     if (!open_audio_device()) return exit_no_audio;
     init_synth();
     parse_score();
-    Options options = parse_command_line(argc, argv);
     apply_antialias_request(options);
     if (!create_window(options)) return exit_no_window;
     build_gl_content();

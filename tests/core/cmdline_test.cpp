@@ -60,3 +60,31 @@ TEST(CommandLine, MissingProgramNameIsTolerated) {
     EXPECT_FALSE(o.windowed);
     EXPECT_EQ(o.window_width, 640);
 }
+
+TEST(CommandLine, HelpOrVersionAnywhereIsAskedForAndTheFirstWins) {
+    struct Asked {
+        std::vector<const char*> argv;
+        DemoRequest request;
+    };
+    const Asked asked[] = {
+        {{"tumbo"}, DemoRequest::run},
+        {{"tumbo", "-w", "800", "600"}, DemoRequest::run},
+        {{"tumbo", "--help"}, DemoRequest::help},
+        {{"tumbo", "--version"}, DemoRequest::version},
+        {{"tumbo", "-w", "800", "--version"}, DemoRequest::version},
+        {{"tumbo", "--version", "--help"}, DemoRequest::version},
+        {{"tumbo", "--help", "--version"}, DemoRequest::help},
+        // Exact words only: near misses stay arguments of the show.
+        {{"tumbo", "-help", "--Version"}, DemoRequest::run},
+        {{"tumbo", "--help=1", "-h"}, DemoRequest::run},
+    };
+    for (const Asked& a : asked) {
+        Options o = parse_command_line(static_cast<int>(a.argv.size()), a.argv.data());
+        EXPECT_EQ(o.request, a.request) << a.argv.back();
+    }
+    // A near miss is read as today: here, as the size.
+    const char* argv[] = {"tumbo", "-w", "--help=1", "600"};
+    Options o = parse_command_line(4, argv);
+    EXPECT_EQ(o.window_width, 0);
+    EXPECT_EQ(o.window_height, 600);
+}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the demo (or the demo under a checking tool) on a private X display
-# with a window manager, lets the show run, then quits it with Escape.
+# with a window manager (tests/with_private_x.sh), lets the show run, then
+# quits it with Escape.
 #   show_under.sh <seconds> <command...>
 # <command> is the demo itself, or a tool followed by the demo: it must open
 # the window titled "Tumbo by Dax" in the process it starts (valgrind
@@ -8,18 +9,13 @@
 # through <seconds>, and it exits with status 0 within 120 s of the Escape.
 # SDL_AUDIODRIVER defaults to dummy.
 set -u
-if [ -z "${TUMBO_PRIVATE_X:-}" ]; then
-  TUMBO_PRIVATE_X=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+# Runs itself again on a private display; the marker argument says it is there.
+if [ "${1:-}" != --on-private-x ]; then
+  exec "$(dirname "$0")/../with_private_x.sh" "$0" --on-private-x "$@"
 fi
+shift
 seconds=$1
 shift
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'kill $wm 2>/dev/null' EXIT
-for _ in $(seq 1 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 title="Tumbo by Dax"
 
