@@ -8,6 +8,7 @@
 
 #include "brick_probe.h"
 #include "bricks/block_text.h"
+#include "core/projection.h"
 #include "support/feedback.h"
 
 namespace {
@@ -84,11 +85,7 @@ TEST_F(BlockText, KeptWordDrawsWhatADirectDrawDrawsAndKeepsOneListPerCullingSwit
         }
         return true;
     };
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-1, 1, -0.75, 0.75, 1, 10000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    load_show_projection();
     glTranslatef(0, 0, -25);  // "walking" (66 units wide) reaches out of the view on both sides
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);

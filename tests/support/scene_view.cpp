@@ -3,6 +3,7 @@
 #include <SDL_opengl.h>
 
 #include "bricks/display_lists.h"
+#include "bricks/gl_setup.h"
 #include "core/projection.h"
 
 void begin_scene_frame(const GlTestContext& context, float grey, float light_x, float light_y, float light_z) {
@@ -13,13 +14,7 @@ void begin_scene_frame(const GlTestContext& context, float grey, float light_x, 
 
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
     set_global_gl_state();
-    const GLfloat white[] = {1, 1, 1, 1};
-    const GLfloat ambient[] = {0.3f, 0.3f, 0.3f, 1};
-    const GLfloat position[] = {light_x, light_y, light_z, 1};
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
-    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    gl_setup::set_light0(0.3f, light_x, light_y, light_z);
 }
 
 RgbImage grab_frame(const GlTestContext& context) {
