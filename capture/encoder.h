@@ -1,5 +1,5 @@
 // The video encoder: the ffmpeg program (Debian package ffmpeg) run as a
-// child process that reads RGB frames from one pipe and 16-bit stereo sound
+// child process that reads YUV frames from one pipe and 16-bit stereo sound
 // from another, with no temporary files, and writes an MP4 as video sites
 // ask for uploads: H.264 High profile (yuv420p, BT.709), closed GOPs of
 // half a second with 2 consecutive B-frames, AAC-LC stereo at 48 kHz and
@@ -67,9 +67,10 @@ std::vector<std::string> encoder_arguments(const VideoEncoderConfig& config);
 // one-line reason, having started nothing.
 bool start_encoder(VideoEncoder& encoder, const VideoEncoderConfig& config, std::string& error);
 
-// Writes one frame (width * height * 3 bytes, top row first). Returns false
-// when ffmpeg stopped reading (it has printed why) or a stop signal arrived.
-bool write_encoder_frame(VideoEncoder& encoder, const uint8_t* rgb, size_t bytes);
+// Writes one frame (yuv420_bytes(width, height) bytes, capture/picture.h).
+// Returns false when ffmpeg stopped reading (it has printed why) or a stop
+// signal arrived.
+bool write_encoder_frame(VideoEncoder& encoder, const uint8_t* frame, size_t bytes);
 
 // Closes the frame pipe and waits for the sound process and for ffmpeg to
 // write the file. Returns false, with a one-line reason, when either failed

@@ -11,14 +11,14 @@ ShowDriverConfig show_driver_config(const CaptureRequest& request) {
     config.fps = request.fps;
     config.width = request.width;
     config.height = request.height;
-    config.samples = request.samples;
+    config.supersample = supersample_for(request.samples);
     config.load_score = [&request] { return load_capture_score(request) >= 0; };
     return config;
 }
 
-FrameLoopEnd run_frame_loop(ShowDriver& driver, const FrameRange& range, Progress& progress, FrameLoopTimes& times,
-                            const FrameHandler& handle) {
-    std::vector<uint8_t> rgb;
+FrameLoopEnd run_frame_loop(ShowDriver& driver, const FrameRange& range, PictureFormat format, Progress& progress,
+                            FrameLoopTimes& times, const FrameHandler& handle) {
+    std::vector<uint8_t> picture;
     start_progress(progress, stderr, range.end, progress_clock());
     while (driver.next_frame < range.end && !driver.ended) {
         if (stop_signal() != 0) return FrameLoopEnd::stopped;
@@ -32,10 +32,13 @@ FrameLoopEnd run_frame_loop(ShowDriver& driver, const FrameRange& range, Progres
         times.drawing += t1 - t0;
         if (first_gl_error != 0) return FrameLoopEnd::failed;  // reported by the timeline
         if (n >= range.first) {
-            read_frame_rgb(driver, rgb);
+            if (format == PictureFormat::yuv420)
+                read_frame_yuv420(driver, picture);
+            else
+                read_frame_rgb(driver, picture);
             const double t2 = progress_clock();
             times.reading += t2 - t1;
-            const bool ok = handle(n, rgb);
+            const bool ok = handle(n, picture);
             t1 = progress_clock();
             times.handing += t1 - t2;
             if (!ok) return stop_signal() != 0 ? FrameLoopEnd::stopped : FrameLoopEnd::failed;

@@ -16,7 +16,7 @@
 // loop; the rest (the progress report, the loop itself) is negligible.
 struct FrameLoopTimes {
     double drawing = 0;  // draw_next_frame and glFinish: the GL calls and the rasterizing
-    double reading = 0;  // read_frame_rgb: copying the pixels out of the framebuffer
+    double reading = 0;  // read_frame_*: copying the pixels out of the framebuffer and averaging them
     double handing = 0;  // the mode's handler: writing a PNG, or waiting on the video encoder
 };
 
@@ -30,13 +30,19 @@ enum class FrameLoopEnd {
 // and size, and the score it names (the embedded one by default).
 ShowDriverConfig show_driver_config(const CaptureRequest& request);
 
-// Frame `n` of the range as tightly packed RGB rows, top row first. Returns
-// false to end the loop (after printing why).
-using FrameHandler = std::function<bool(int64_t n, const std::vector<uint8_t>& rgb)>;
+// What the loop hands on for each frame.
+enum class PictureFormat {
+    rgb,     // tightly packed RGB rows, top row first (read_frame_rgb)
+    yuv420,  // BT.709 YUV 4:2:0, planar (read_frame_yuv420); even sizes only
+};
+
+// Frame `n` of the range in the loop's picture format. Returns false to end
+// the loop (after printing why).
+using FrameHandler = std::function<bool(int64_t n, const std::vector<uint8_t>& picture)>;
 
 // Draws frames [0, range.end); each frame from range.first on is read back
-// and passed to `handle`. `progress` counts the frames drawn of range.end
+// in `format` and passed to `handle`. `progress` counts the frames drawn of range.end
 // and is started here; the caller finishes it. Frames stopped: loop ended
 // at driver.next_frame.
-FrameLoopEnd run_frame_loop(ShowDriver& driver, const FrameRange& range, Progress& progress, FrameLoopTimes& times,
-                            const FrameHandler& handle);
+FrameLoopEnd run_frame_loop(ShowDriver& driver, const FrameRange& range, PictureFormat format, Progress& progress,
+                            FrameLoopTimes& times, const FrameHandler& handle);

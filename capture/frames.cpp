@@ -68,7 +68,7 @@ int capture_frames(const CaptureRequest& request) {
     };
     Progress progress;
     FrameLoopTimes times;
-    const FrameLoopEnd end = run_frame_loop(driver, range, progress, times, write_frame);
+    const FrameLoopEnd end = run_frame_loop(driver, range, PictureFormat::rgb, progress, times, write_frame);
     // The frames' names reach the disk once, after the last (each frame's
     // contents did before its rename).
     if (written > 0 && !sync_folder_of(request.output + "/" + frame_name(0))) {

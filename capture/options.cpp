@@ -98,6 +98,12 @@ bool check_mode_options(CaptureRequest& request, std::string& error) {
 }
 }  // namespace
 
+int32_t supersample_for(int32_t samples) {
+    for (int32_t k = 1; k <= max_capture_supersample; ++k)
+        if (k * k == samples) return k;
+    return 0;
+}
+
 bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& request, std::string& error) {
     request = CaptureRequest{};
     for (int i = 1; i < argc; ++i) {
@@ -160,10 +166,11 @@ bool parse_capture_args(int argc, const char* const* argv, CaptureRequest& reque
             }
             request.size_given = true;
         } else if (arg == "--aa") {
-            if (!parse_int(value, request.samples) || request.samples < 1 ||
-                request.samples > max_capture_samples) {
-                error = "--aa takes samples per pixel, a whole number from 1 (no antialiasing) to " +
-                        std::to_string(max_capture_samples) + ", not '" + value + "'";
+            if (!parse_int(value, request.samples) || supersample_for(request.samples) == 0) {
+                error = "--aa takes samples per pixel: 1 (no antialiasing)";
+                for (int32_t k = 2; k <= max_capture_supersample; ++k)
+                    error += (k < max_capture_supersample ? ", " : " or ") + std::to_string(k * k);
+                error += std::string(", not '") + value + "'";
                 return false;
             }
             request.aa_given = true;
@@ -216,8 +223,9 @@ const char* capture_usage() {
            "  --size WxH          picture size in pixels (default 640x480, for --video\n"
            "                      1440x1080); a size that is not 4:3 shows the 4:3\n"
            "                      picture centred, as the live window does\n"
-           "  --aa N              samples per pixel of the antialiasing (default 4,\n"
-           "                      multisampled); --aa 1 draws without antialiasing\n"
+           "  --aa N              samples per pixel of the antialiasing: 4 (the default),\n"
+           "                      9 or 16 draw at 2, 3 or 4 times the width and height\n"
+           "                      and average; --aa 1 draws without antialiasing\n"
            "  --from S, --to S    capture only from S up to (not including) S seconds\n"
            "                      after the start of the song; the show before S still\n"
            "                      runs, so the frames are those of a whole capture.\n"

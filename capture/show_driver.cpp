@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "capture/capture.h"
+#include "capture/picture.h"
 #include "core/demo.h"
 #include "core/show_bars.h"
 #include "core/ticks.h"
@@ -62,7 +63,10 @@ GLuint make_framebuffer(int32_t width, int32_t height, int32_t samples) {
 }
 
 bool make_framebuffers(ShowDriver& driver, std::string& error) {
-    const int32_t width = driver.config.width, height = driver.config.height, samples = driver.config.samples;
+    // The size drawn: the picture's, times the supersampling.
+    const int32_t width = driver.config.width * driver.config.supersample;
+    const int32_t height = driver.config.height * driver.config.supersample;
+    const int32_t samples = driver.config.samples;
     if (!look_up(fb.gen_framebuffers, "glGenFramebuffers") || !look_up(fb.bind_framebuffer, "glBindFramebuffer") ||
         !look_up(fb.gen_renderbuffers, "glGenRenderbuffers") ||
         !look_up(fb.bind_renderbuffer, "glBindRenderbuffer") ||
@@ -81,6 +85,9 @@ bool make_framebuffers(ShowDriver& driver, std::string& error) {
         error = "the OpenGL driver cannot draw " + std::to_string(width) + "x" + std::to_string(height) +
                 " pixels (at most " + std::to_string(std::min(max_side, max_viewport[0])) + "x" +
                 std::to_string(std::min(max_side, max_viewport[1])) + ")";
+        if (driver.config.supersample > 1)
+            error += ", " + std::to_string(driver.config.supersample) +
+                     " times the picture's width and height for its antialiasing; a smaller --size or --aa";
         return false;
     }
     GLint max_samples = 0;
@@ -106,7 +113,7 @@ bool make_framebuffers(ShowDriver& driver, std::string& error) {
         error = cannot + (samples > 1 ? " with " + std::to_string(samples) + " samples per pixel" : "");
         return false;
     }
-    driver.bottom_up.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
+    driver.drawn.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
     return true;
 }
 }  // namespace
@@ -166,8 +173,11 @@ bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::
     SDL_GL_SetSwapInterval(0);  // nothing is presented; never wait for a display
     build_gl_content();
     if (!make_framebuffers(driver, error)) return false;
+    // The picture's viewport scaled, rather than the viewport of the drawn
+    // size: each averaged block then lies wholly inside or outside the bars.
     const Viewport v = viewport_for(config.width, config.height);
-    glViewport(v.x, v.y, v.width, v.height);
+    const int32_t k = config.supersample;
+    glViewport(v.x * k, v.y * k, v.width * k, v.height * k);
     gl_error_checks = true;
     return true;
 }
@@ -182,22 +192,38 @@ int32_t draw_next_frame(ShowDriver& driver) {
     return driver.last_bar_seen;
 }
 
-void read_frame_rgb(ShowDriver& driver, std::vector<uint8_t>& rgb) {
-    const int32_t w = driver.config.width, h = driver.config.height;
-    const size_t row = static_cast<size_t>(w) * 3;
+namespace {
+// Resolves the samples when the framebuffer has several, and reads the
+// drawn pixels into driver.drawn.
+void read_drawn(ShowDriver& driver) {
+    const int32_t k = driver.config.supersample;
+    const int32_t dw = driver.config.width * k, dh = driver.config.height * k;  // drawn
     if (driver.resolve_framebuffer != 0) {
         // Each pixel becomes the mean of its samples; then back to drawing.
         fb.bind_framebuffer(GL_READ_FRAMEBUFFER, driver.draw_framebuffer);
         fb.bind_framebuffer(GL_DRAW_FRAMEBUFFER, driver.resolve_framebuffer);
-        fb.blit_framebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        fb.blit_framebuffer(0, 0, dw, dh, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         fb.bind_framebuffer(GL_READ_FRAMEBUFFER, driver.resolve_framebuffer);
     }
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, driver.bottom_up.data());
+    // RGBA: the framebuffer's own layout, copied without conversion.
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, dw, dh, GL_RGBA, GL_UNSIGNED_BYTE, driver.drawn.data());
     if (driver.resolve_framebuffer != 0) fb.bind_framebuffer(GL_FRAMEBUFFER, driver.draw_framebuffer);
-    rgb.resize(driver.bottom_up.size());
-    for (int32_t y = 0; y < h; ++y)
-        std::memcpy(&rgb[static_cast<size_t>(y) * row], &driver.bottom_up[static_cast<size_t>(h - 1 - y) * row], row);
+}
+}  // namespace
+
+void read_frame_rgb(ShowDriver& driver, std::vector<uint8_t>& rgb) {
+    const int32_t w = driver.config.width, h = driver.config.height;
+    read_drawn(driver);
+    rgb.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
+    average_blocks(driver.drawn.data(), w, h, driver.config.supersample, rgb.data());
+}
+
+void read_frame_yuv420(ShowDriver& driver, std::vector<uint8_t>& yuv) {
+    const int32_t w = driver.config.width, h = driver.config.height;
+    read_frame_rgb(driver, driver.picture);
+    yuv.resize(static_cast<size_t>(yuv420_bytes(w, h)));
+    rgb_to_yuv420(driver.picture.data(), w, h, yuv.data());
 }
 
 FrameRange request_range(const CaptureRequest& request, int32_t rate, int64_t total, const std::string& whole,

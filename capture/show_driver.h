@@ -32,8 +32,14 @@ struct ShowDriverConfig {
     int32_t width = 640, height = 480;  // pixels of the picture read back
     // Samples per pixel of the framebuffer drawn into: 1 draws without
     // antialiasing; more draws into a multisampled framebuffer that is
-    // resolved (each pixel the mean of its samples) before the read-back.
+    // resolved (each pixel the mean of its samples) before the read-back,
+    // as a multisampled window is when it presents a frame.
     int32_t samples = 1;
+    // Supersampling, 1 or more: the frame is drawn at this many
+    // times the width and the height, and each pixel read back is the mean
+    // of the supersample x supersample pixels drawn for it. 1: drawn at the
+    // picture's size.
+    int32_t supersample = 1;
     // Puts the synthesizer into its start state and parses the score (in
     // place of init_synth and parse_score of the embedded one); returns
     // false, with its own message printed, when it cannot. Empty: the
@@ -46,7 +52,11 @@ struct ShowDriver {
     AudioDriver audio;
     uint32_t draw_framebuffer = 0;     // GL name of the framebuffer frames are drawn into
     uint32_t resolve_framebuffer = 0;  // single-sample copy read back when samples > 1; 0 otherwise
-    std::vector<uint8_t> bottom_up;    // width * height * 3 bytes as glReadPixels returns them; sized once
+    // The drawn frame as glReadPixels returns it, bottom row first: RGBA,
+    // 4 bytes a pixel, (width * supersample) x (height * supersample)
+    // pixels; sized once.
+    std::vector<uint8_t> drawn;
+    std::vector<uint8_t> picture;  // the RGB picture read_frame_yuv420 converts; sized once
     int64_t next_frame = 0;      // index of the next frame draw_next_frame draws
     int32_t last_bar_seen = 0;   // song_bar value the last frame's timeline tested
     bool ended = false;          // the last frame drawn ended the show
@@ -71,9 +81,11 @@ int64_t show_end_frame(int32_t fps);
 // Brings the show up in the live program's start-up order: SDL video (an
 // offscreen EGL context unless SDL_VIDEODRIVER says otherwise), the
 // synthesizer and the score, a hidden window with its GL context, the
-// demo's GL content; then a framebuffer of the configured size and samples
-// (24-bit depth) with the centred 4:3 viewport the live window would use;
-// a sample count the driver cannot draw is refused here. GL errors
+// demo's GL content; then a framebuffer of the configured size times the
+// supersampling, with the configured samples (24-bit depth), and the
+// centred 4:3 viewport the live window would use at the picture's size,
+// scaled by the supersampling; a size or sample count the driver cannot
+// draw is refused here. GL errors
 // are checked after every scene block. On failure returns false with a
 // one-line reason in `error`.
 bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::string& error);
@@ -82,7 +94,12 @@ bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::
 // and advances next_frame. Returns the song_bar the timeline last tested.
 int32_t draw_next_frame(ShowDriver& driver);
 
+
 // Reads the drawn frame as tightly packed RGB rows, top row first, into
 // `rgb` (resized only when its size differs: a caller that keeps it across
-// frames allocates nothing per frame). Resolves the samples first.
+// frames allocates nothing per frame). Resolves the samples first, and
+// averages the supersampled pixels.
 void read_frame_rgb(ShowDriver& driver, std::vector<uint8_t>& rgb);
+// The same picture as BT.709 YUV 4:2:0 (capture/picture.h), for an even
+// width and height, into `yuv` (resized as `rgb` above).
+void read_frame_yuv420(ShowDriver& driver, std::vector<uint8_t>& yuv);

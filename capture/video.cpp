@@ -1,7 +1,7 @@
 // --video: the show as an MP4 file, H.264 yuv420p with AAC stereo at
 // 48 kHz, encoded by the ffmpeg program fed through pipes (capture/
 // encoder.h). The frames are those of --frames at the same fps, size and
-// antialiasing; the sound is the audio callback's output from the time of
+// antialiasing, turned into YUV here (capture/picture.h); the sound is the audio callback's output from the time of
 // the first frame to the time of the end frame, sample for sample what
 // --wav writes for that range, resampled. Frame n and sample
 // n * 44100 / fps share one timestamp in the file, so the picture at T
@@ -65,14 +65,14 @@ int capture_video(const CaptureRequest& request) {
     encoding.score_path = request.score_path;
     VideoEncoder encoder;
     if (!start_encoder(encoder, encoding, error)) return fail(error, request.output);
-    const FrameHandler encode = [&](int64_t, const std::vector<uint8_t>& rgb) {
-        if (write_encoder_frame(encoder, rgb.data(), rgb.size())) return true;
+    const FrameHandler encode = [&](int64_t, const std::vector<uint8_t>& yuv) {
+        if (write_encoder_frame(encoder, yuv.data(), yuv.size())) return true;
         if (stop_signal() == 0) std::fprintf(stderr, "tumbo-capture: ffmpeg stopped reading the frames\n");
         return false;
     };
     Progress progress;
     FrameLoopTimes times;
-    FrameLoopEnd end = run_frame_loop(driver, range, progress, times, encode);
+    FrameLoopEnd end = run_frame_loop(driver, range, PictureFormat::yuv420, progress, times, encode);
     const double finish_started = progress_clock();
     if (end == FrameLoopEnd::finished) {
         if (!finish_encoder(encoder, error)) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "capture/capture.h"
+#include "capture/picture.h"
 #include "capture_run.h"
 #include "support/png_image.h"
 
@@ -75,6 +76,7 @@ TEST(CaptureOptions, RejectsWhatCannotBeHonouredWithOneLine) {
         {"--wav", "x.wav", "--size", "64x48"},
         {"--wav", "x.wav", "--aa", "4"},
         {"--frames", "d", "--aa", "0"},
+        {"--frames", "d", "--aa", "8"},  // not a square: no whole supersampling
         {"--frames", "d", "--aa", "four"},
         {"--raw-sound", "5:5"},
         {"--raw-sound", "0:10", "--from", "1"},
@@ -128,6 +130,39 @@ TEST(FramesCapture, FromGivesTheFramesOfACaptureFromTheStart) {
     EXPECT_FALSE(fs::exists(whole / "frame_000180.png"));
     fs::remove_all(whole);
     fs::remove_all(part);
+}
+
+// Each pixel is the rounded mean of its block, and the rows come out top
+// first from the bottom-up drawing: a 2x1 picture drawn at 2 and at 3
+// times its size, each drawn pixel's channels distinct.
+TEST(FramesCapture, SupersampledBlocksAverageToNearestAndFlip) {
+    for (int32_t k : {2, 3}) {
+        const int32_t dw = 2 * k, dh = k;
+        std::vector<uint8_t> rgba(static_cast<size_t>(dw * dh) * 4);
+        std::vector<uint32_t> sum(6, 0);  // per output pixel and channel
+        for (int32_t y = 0; y < dh; ++y)
+            for (int32_t x = 0; x < dw; ++x)
+                for (int32_t c = 0; c < 4; ++c) {
+                    const auto v = static_cast<uint8_t>(7 * x + 31 * y + 60 * c + (c == 3 ? 99 : 0));
+                    rgba[static_cast<size_t>((y * dw + x) * 4 + c)] = v;
+                    if (c < 3) sum[static_cast<size_t>(x / k * 3 + c)] += v;
+                }
+        std::vector<uint8_t> rgb(6, 0);
+        average_blocks(rgba.data(), 2, 1, k, rgb.data());
+        for (size_t i = 0; i < 6; ++i)
+            EXPECT_EQ(rgb[i], (sum[i] + static_cast<uint32_t>(k * k) / 2) / static_cast<uint32_t>(k * k))
+                << "factor " << k << " byte " << i;
+    }
+    // Two rows of one pixel each at factor 1: the top row is the last drawn.
+    const uint8_t two_rows[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    uint8_t out[6] = {};
+    average_blocks(two_rows, 1, 2, 1, out);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 6), (std::vector<uint8_t>{5, 6, 7, 1, 2, 3}));
+    // Halves round up: 1 + 2 + 2 + 2 = 7 over 4 is 1.75, 2; 1+1+1+2 = 5 is 1.25, 1;
+    // 2+2+1+1 = 6 is exactly 1.5, 2.
+    const uint8_t block[16] = {1, 1, 2, 0, 2, 1, 2, 0, 2, 1, 1, 0, 2, 2, 1, 0};
+    average_blocks(block, 1, 1, 2, out);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 3), (std::vector<uint8_t>{2, 1, 2}));
 }
 
 // Frame 50 at 10 fps (a title word over its chequered band) drawn with the

@@ -17,8 +17,10 @@
 #include <vector>
 
 #include "capture/capture.h"
+#include "capture/picture.h"
 #include "capture/show_driver.h"
 #include "capture_run.h"
+#include "support/png_image.h"
 
 extern char** environ;
 
@@ -41,7 +43,7 @@ std::map<std::string, std::string> probe(const fs::path& file, const char* strea
     const fs::path out = fresh_path("probe.txt");
     run(std::string("ffprobe -v error -select_streams ") + stream +
         ":0 -show_entries stream=codec_name,profile,pix_fmt,width,height,r_frame_rate,nb_frames,duration,"
-        "sample_rate,channels,bit_rate,start_time,color_space,color_primaries,color_transfer "
+        "sample_rate,channels,bit_rate,start_time,color_space,color_primaries,color_transfer,chroma_location "
         "-of default=noprint_wrappers=1 " + file.string() + " >" + out.string());
     std::map<std::string, std::string> values;
     std::istringstream lines(read_file(out));
@@ -51,11 +53,13 @@ std::map<std::string, std::string> probe(const fs::path& file, const char* strea
     return values;
 }
 
-// What ffmpeg decodes from `file`: `format` is "s16le" (the sound) or
-// "rawvideo" (RGB frames).
+// What ffmpeg decodes from `file`: `format` is "s16le" (the sound),
+// "rawvideo" (RGB frames) or "yuv420p" (the frames as stored).
 std::string decode(const fs::path& file, const std::string& format) {
     const fs::path out = fresh_path("decoded.raw");
-    const std::string options = format == "s16le" ? "-f s16le -ac 2 -ar 44100" : "-f rawvideo -pix_fmt rgb24";
+    const std::string options = format == "s16le"     ? "-f s16le -ac 2 -ar 44100"
+                                : format == "yuv420p" ? "-f rawvideo -pix_fmt yuv420p"
+                                                      : "-f rawvideo -pix_fmt rgb24";
     EXPECT_EQ(run("ffmpeg -v error -nostdin -y -i " + file.string() + " " + options + " " + out.string()).status, 0);
     std::string bytes = read_file(out);
     fs::remove(out);
@@ -119,6 +123,35 @@ std::vector<int64_t> noise_onsets(const std::vector<int16_t>& s) {
 }
 }  // namespace
 
+// Each pixel's Y, and each 2x2 block's Cb and Cr from its mean colour, are
+// the BT.709 limited-range values rounded to nearest: greys without colour,
+// black at 16 and white at 235, saturated colours at their extremes.
+TEST(VideoCapture, FramesBecomeBt709LimitedRangeYuv) {
+    // 4x2 pixels: a red block, then black, white, mid grey and blue.
+    const uint8_t rgb[] = {255, 0, 0, 255, 0, 0, 0,   0,   0,   255, 255, 255,  //
+                           255, 0, 0, 255, 0, 0, 128, 128, 128, 0,   0,   255};
+    uint8_t yuv[12];
+    rgb_to_yuv420(rgb, 4, 2, yuv);
+    const double kr = 0.2126, kb = 0.0722, kg = 1 - kr - kb;
+    auto luma = [&](const uint8_t* p) { return (kr * p[0] + kg * p[1] + kb * p[2]) / 255; };
+    for (int i = 0; i < 8; ++i) EXPECT_NEAR(yuv[i], 16 + 219 * luma(rgb + 3 * i), 0.5 + 1e-3) << "Y " << i;
+    for (int block = 0; block < 2; ++block) {
+        double mean[3] = {0, 0, 0};
+        for (int p : {0, 1, 4, 5})
+            for (int c = 0; c < 3; ++c) mean[c] += rgb[3 * (p + 2 * block) + c] / 4.0;
+        const double y = (kr * mean[0] + kg * mean[1] + kb * mean[2]) / 255;
+        EXPECT_NEAR(yuv[8 + block], 128 + 224 * (mean[2] / 255 - y) / (2 * (1 - kb)), 0.5 + 1e-3) << block;
+        EXPECT_NEAR(yuv[10 + block], 128 + 224 * (mean[0] / 255 - y) / (2 * (1 - kr)), 0.5 + 1e-3) << block;
+    }
+    EXPECT_EQ(yuv[2], 16);
+    EXPECT_EQ(yuv[3], 235);
+    EXPECT_EQ(yuv[10], 240);  // all red: the largest Cr
+    const uint8_t grey[] = {77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77};
+    rgb_to_yuv420(grey, 2, 2, yuv);
+    EXPECT_EQ(yuv[4], 128);
+    EXPECT_EQ(yuv[5], 128);
+}
+
 TEST(VideoCapture, AShortRangeHasItsSizeRateFramesAndSoundInTheFormatUploadSitesAskFor) {
     const fs::path video = fresh_path("short.mp4");
     const ProgramRun r = capture("--video " + video.string() + range_args);
@@ -146,6 +179,7 @@ TEST(VideoCapture, AShortRangeHasItsSizeRateFramesAndSoundInTheFormatUploadSites
     // the media.
     EXPECT_EQ(v["profile"], "High");
     EXPECT_EQ(v["color_space"] + v["color_primaries"] + v["color_transfer"], "bt709bt709bt709");
+    EXPECT_EQ(v["chroma_location"], "center");
     EXPECT_EQ(a["profile"], "LC");
     EXPECT_NEAR(std::atof(a["bit_rate"].c_str()), 384000, 40000) << a["bit_rate"];
     EXPECT_EQ(v["start_time"], "0.000000");
@@ -187,6 +221,28 @@ TEST(VideoCapture, AShortRangeHasItsSizeRateFramesAndSoundInTheFormatUploadSites
     }
     EXPECT_LE(max_beside, 16);
     EXPECT_GE(max_inside, 128);
+
+    // The stored planes are those of the same frame captured with --frames
+    // and converted by ffmpeg's own scaler the way the file is tagged, as
+    // closely as the encoder allows (3 levels on average at this small
+    // size; the frames beside it differ by 13): each plane in its place, the
+    // frames in order. Video frame 14 is frame 44 of the show, the ball over
+    // the title's band.
+    const fs::path frames_dir = fresh_path("video_frames");
+    ASSERT_EQ(capture("--frames " + frames_dir.string() + " --fps 30 --size 192x108 --from 1.46 --to 1.47").status, 0);
+    const fs::path converted = frames_dir / "frame.yuv";
+    ASSERT_EQ(run("ffmpeg -v error -nostdin -y -i " + (frames_dir / "frame_000044.png").string() +
+                  " -vf scale=out_color_matrix=bt709:out_range=tv -f rawvideo -pix_fmt yuv420p " + converted.string())
+                  .status,
+              0);
+    const std::string expected = read_file(converted), stored = decode(video, "yuv420p");
+    ASSERT_EQ(expected.size(), static_cast<size_t>(yuv420_bytes(width, height)));
+    ASSERT_EQ(stored.size(), frames * expected.size());
+    double difference = 0;
+    for (size_t i = 0; i < expected.size(); ++i)
+        difference += std::abs(static_cast<uint8_t>(stored[14 * expected.size() + i]) - static_cast<uint8_t>(expected[i]));
+    EXPECT_LT(difference / static_cast<double>(expected.size()), 5.0);
+    fs::remove_all(frames_dir);
     fs::remove(video);
 }
 
