@@ -8,11 +8,12 @@
 //   tumbo-capture --help | --version
 //   common options: --fps N, --size WxH, --aa N, --from S, --to S, --score FILE
 //
-// Threads: one. The capture calls audio_callback itself (the audio thread's
-// role) and draws every frame (the main thread's role), so nothing crosses
-// threads; --video runs the ffmpeg program as a child process fed through
-// two pipes, the sound coming from a second run of this program
-// (--raw-sound, below).
+// Threads: the main thread calls audio_callback itself (the audio thread's
+// role) and draws every frame (the main thread's role), so the show's state
+// crosses no thread; a worker turns each read-back frame into a PNG or into
+// the encoder's input while the next is drawn (capture/frame_loop.h).
+// --video runs the ffmpeg program as a child process fed through two pipes,
+// the sound coming from a second run of this program (--raw-sound, below).
 //
 // The command line is parsed by a pure function into a CaptureRequest; each
 // mode is one function that takes the request and returns the exit status.

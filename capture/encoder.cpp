@@ -1,6 +1,7 @@
 #include "capture/encoder.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -27,15 +28,23 @@ void close_fd(int& fd) {
     fd = -1;
 }
 
-// Writes all of `bytes`; false on an error or a stop signal.
+// How long a write waits for room in the pipe before it looks for a stop
+// signal again: the frames are written on a thread that stop signals do
+// not interrupt (capture/frame_loop.cpp).
+constexpr int stop_poll_ms = 100;
+
+// Writes all of `bytes` to `fd`, a non-blocking pipe; false on an error or
+// a stop signal.
 bool write_all(int fd, const uint8_t* bytes, size_t size) {
     while (size > 0) {
+        if (stop_signal() != 0) return false;
         const ssize_t n = write(fd, bytes, size);
         if (n > 0) {
             bytes += n;
             size -= static_cast<size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            if (stop_signal() != 0) return false;
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            pollfd room{fd, POLLOUT, 0};
+            if (poll(&room, 1, stop_poll_ms) < 0 && errno != EINTR) return false;
         } else {
             return false;  // EPIPE: the reader has ended
         }
@@ -193,6 +202,10 @@ bool start_encoder(VideoEncoder& encoder, const VideoEncoderConfig& config, std:
     // A smaller pipe only costs wake-ups.
     fcntl(audio[1], F_SETPIPE_SZ, pipe_bytes);
     fcntl(video[1], F_SETPIPE_SZ, pipe_bytes);
+    // Our end of the frames' pipe only (ffmpeg's end is another open file):
+    // writes take what fits, and write_all waits in poll, where it can see
+    // a stop signal.
+    if (fcntl(video[1], F_SETFL, O_NONBLOCK) != 0) return fail("cannot set up the pipe for ffmpeg");
 
     // The sound process writes on its stdout; it reads nothing.
     const FdMove sound_fds[] = {{null, STDIN_FILENO}, {audio[1], STDOUT_FILENO}};

@@ -1,8 +1,14 @@
 // The loop that --frames and --video share: draws the show frame by frame
 // from the song's start, reads back the frames in the requested range and
 // hands each to the mode, shows the progress, and stops between two frames
-// when a stop signal arrives. Main thread; the caller owns the driver, which
-// start_show_driver has started.
+// when a stop signal arrives.
+//
+// Threads: called on the main thread, which draws and reads back; a worker
+// thread of the loop's own averages each frame read back into the picture
+// format and calls the mode's handler with it while the main thread draws
+// the next frame. One frame is in the worker's hands at a time, and none
+// once the loop returns. The caller owns the driver, which start_show_driver
+// has started.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -16,8 +22,8 @@
 // loop; the rest (the progress report, the loop itself) is negligible.
 struct FrameLoopTimes {
     double drawing = 0;  // draw_next_frame and glFinish: the GL calls and the rasterizing
-    double reading = 0;  // read_frame_*: copying the pixels out of the framebuffer and averaging them
-    double handing = 0;  // the mode's handler: writing a PNG, or waiting on the video encoder
+    double reading = 0;  // read_drawn_pixels: copying the pixels out of the framebuffer
+    double handing = 0;  // waiting for the worker: averaging, then writing a PNG or feeding the encoder
 };
 
 enum class FrameLoopEnd {
@@ -36,8 +42,9 @@ enum class PictureFormat {
     yuv420,  // BT.709 YUV 4:2:0, planar (read_frame_yuv420); even sizes only
 };
 
-// Frame `n` of the range in the loop's picture format. Returns false to end
-// the loop (after printing why).
+// Frame `n` of the range in the loop's picture format. Called on the loop's
+// worker thread, one frame at a time, in order. Returns false to end the
+// loop (after printing why).
 using FrameHandler = std::function<bool(int64_t n, const std::vector<uint8_t>& picture)>;
 
 // Draws frames [0, range.end); each frame from range.first on is read back

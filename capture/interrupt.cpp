@@ -1,13 +1,16 @@
 #include "capture/interrupt.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace {
 // The last stop signal received (SIGINT or SIGTERM), 0 before any. Written by
-// the handler, read by the main thread.
-volatile std::sig_atomic_t received_signal = 0;
+// the handler, read by the main thread and the frame loop's worker; lock-free,
+// so the handler may write it.
+std::atomic<int> received_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-void on_stop_signal(int signal) { received_signal = signal; }
+void on_stop_signal(int signal) { received_signal.store(signal, std::memory_order_relaxed); }
 }  // namespace
 
 void catch_stop_signals() {
@@ -21,4 +24,4 @@ void catch_stop_signals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-int stop_signal() { return received_signal; }
+int stop_signal() { return received_signal.load(std::memory_order_relaxed); }

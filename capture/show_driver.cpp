@@ -113,7 +113,6 @@ bool make_framebuffers(ShowDriver& driver, std::string& error) {
         error = cannot + (samples > 1 ? " with " + std::to_string(samples) + " samples per pixel" : "");
         return false;
     }
-    driver.drawn.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
     return true;
 }
 }  // namespace
@@ -192,10 +191,7 @@ int32_t draw_next_frame(ShowDriver& driver) {
     return driver.last_bar_seen;
 }
 
-namespace {
-// Resolves the samples when the framebuffer has several, and reads the
-// drawn pixels into driver.drawn.
-void read_drawn(ShowDriver& driver) {
+void read_drawn_pixels(ShowDriver& driver, std::vector<uint8_t>& drawn) {
     const int32_t k = driver.config.supersample;
     const int32_t dw = driver.config.width * k, dh = driver.config.height * k;  // drawn
     if (driver.resolve_framebuffer != 0) {
@@ -205,25 +201,18 @@ void read_drawn(ShowDriver& driver) {
         fb.blit_framebuffer(0, 0, dw, dh, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         fb.bind_framebuffer(GL_READ_FRAMEBUFFER, driver.resolve_framebuffer);
     }
+    drawn.resize(static_cast<size_t>(dw) * static_cast<size_t>(dh) * 4);
     // RGBA: the framebuffer's own layout, copied without conversion.
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, dw, dh, GL_RGBA, GL_UNSIGNED_BYTE, driver.drawn.data());
+    glReadPixels(0, 0, dw, dh, GL_RGBA, GL_UNSIGNED_BYTE, drawn.data());
     if (driver.resolve_framebuffer != 0) fb.bind_framebuffer(GL_FRAMEBUFFER, driver.draw_framebuffer);
 }
-}  // namespace
 
 void read_frame_rgb(ShowDriver& driver, std::vector<uint8_t>& rgb) {
     const int32_t w = driver.config.width, h = driver.config.height;
-    read_drawn(driver);
+    read_drawn_pixels(driver, driver.drawn);
     rgb.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
     average_blocks(driver.drawn.data(), w, h, driver.config.supersample, rgb.data());
-}
-
-void read_frame_yuv420(ShowDriver& driver, std::vector<uint8_t>& yuv) {
-    const int32_t w = driver.config.width, h = driver.config.height;
-    read_frame_rgb(driver, driver.picture);
-    yuv.resize(static_cast<size_t>(yuv420_bytes(w, h)));
-    rgb_to_yuv420(driver.picture.data(), w, h, yuv.data());
 }
 
 FrameRange request_range(const CaptureRequest& request, int32_t rate, int64_t total, const std::string& whole,

@@ -52,11 +52,7 @@ struct ShowDriver {
     AudioDriver audio;
     uint32_t draw_framebuffer = 0;     // GL name of the framebuffer frames are drawn into
     uint32_t resolve_framebuffer = 0;  // single-sample copy read back when samples > 1; 0 otherwise
-    // The drawn frame as glReadPixels returns it, bottom row first: RGBA,
-    // 4 bytes a pixel, (width * supersample) x (height * supersample)
-    // pixels; sized once.
-    std::vector<uint8_t> drawn;
-    std::vector<uint8_t> picture;  // the RGB picture read_frame_yuv420 converts; sized once
+    std::vector<uint8_t> drawn;        // read_frame_rgb's read-back (read_drawn_pixels); sized once
     int64_t next_frame = 0;      // index of the next frame draw_next_frame draws
     int32_t last_bar_seen = 0;   // song_bar value the last frame's timeline tested
     bool ended = false;          // the last frame drawn ended the show
@@ -94,12 +90,13 @@ bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::
 // and advances next_frame. Returns the song_bar the timeline last tested.
 int32_t draw_next_frame(ShowDriver& driver);
 
+// Reads the drawn frame, resolving the samples first, into `drawn` as
+// glReadPixels returns it: RGBA, 4 bytes a pixel, bottom row first,
+// (width * supersample) x (height * supersample) pixels (resized only when
+// its size differs: a caller that keeps it across frames allocates nothing
+// per frame). average_blocks (capture/picture.h) makes the picture of it.
+void read_drawn_pixels(ShowDriver& driver, std::vector<uint8_t>& drawn);
 
-// Reads the drawn frame as tightly packed RGB rows, top row first, into
-// `rgb` (resized only when its size differs: a caller that keeps it across
-// frames allocates nothing per frame). Resolves the samples first, and
-// averages the supersampled pixels.
+// The drawn frame as tightly packed RGB rows, top row first, each pixel the
+// mean of its supersamples, into `rgb` (resized as above).
 void read_frame_rgb(ShowDriver& driver, std::vector<uint8_t>& rgb);
-// The same picture as BT.709 YUV 4:2:0 (capture/picture.h), for an even
-// width and height, into `yuv` (resized as `rgb` above).
-void read_frame_yuv420(ShowDriver& driver, std::vector<uint8_t>& yuv);
