@@ -113,11 +113,13 @@ ifeq ($(SANITIZE_CAPTURE),1)
 endif
 
 # The demo built with ThreadSanitizer into build/tsan, run for TSAN_SECONDS
-# of the show under Xvfb with dummy audio (tests/reliability/tsan.supp).
+# of the show under Xvfb with dummy audio, and the capture tool for a few
+# seconds of frames and video (tests/reliability/tsan.supp).
 tsan: deps-test
 	cmake -S . -B $(BUILD)/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUMBO_TSAN=ON -DTUMBO_TESTS=OFF -DTUMBO_BENCH=OFF $(CMAKE_ARGS)
-	cmake --build $(BUILD)/tsan -j$(JOBS) --target tumbo
+	cmake --build $(BUILD)/tsan -j$(JOBS) --target tumbo tumbo-capture
 	tests/reliability/tsan_show.sh $(BUILD)/tsan $(TSAN_SECONDS)
+	tests/reliability/tsan_capture.sh $(BUILD)/tsan
 
 # The demo under valgrind memcheck: start-up and VALGRIND_SECONDS of frames
 # (tests/reliability/valgrind.supp).
