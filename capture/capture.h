@@ -31,9 +31,9 @@ enum class CaptureMode { none, help, version, wav, frames, video, check_score, r
 // Samples per pixel a picture is drawn with unless --aa says otherwise:
 // supersampled, drawn at twice its width and height with each pixel the
 // mean of the 2x2 drawn for it (1 draws without antialiasing). On the
-// software renderer this beat 4-sample multisampling in speed (its resolve
-// alone cost about as much as the whole read-back here) at a quality still
-// well within the goal; the figures are in BENCHMARKS.md.
+// software renderer this is faster than 4-sample multisampling, whose
+// resolve alone took about 15 ms a frame at 1440x1080, two to three times the
+// averaging here; the quality is a little lower (BENCHMARKS.md).
 constexpr int32_t default_capture_samples = 4;
 // A --video's size without --size, and its rate without --fps: 4:3 HD, the
 // show's picture filling the frame, at the higher of the two upload rates.
