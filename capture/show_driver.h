@@ -35,9 +35,9 @@ struct ShowDriverConfig {
     // resolved (each pixel the mean of its samples) before the read-back,
     // as a multisampled window is when it presents a frame.
     int32_t samples = 1;
-    // Supersampling, 1 or more: the frame is drawn at this many
-    // times the width and the height, and each pixel read back is the mean
-    // of the supersample x supersample pixels drawn for it. 1: drawn at the
+    // Supersampling, 1 or more: the frame is drawn at this many times the
+    // width and the height, and each pixel read back is the mean of the
+    // supersample x supersample pixels drawn for it. 1: drawn at the
     // picture's size.
     int32_t supersample = 1;
     // Puts the synthesizer into its start state and parses the score (in
@@ -81,9 +81,8 @@ int64_t show_end_frame(int32_t fps);
 // supersampling, with the configured samples (24-bit depth), and the
 // centred 4:3 viewport the live window would use at the picture's size,
 // scaled by the supersampling; a size or sample count the driver cannot
-// draw is refused here. GL errors
-// are checked after every scene block. On failure returns false with a
-// one-line reason in `error`.
+// draw is refused here. GL errors are checked after every scene block. On
+// failure returns false with a one-line reason in `error`.
 bool start_show_driver(ShowDriver& driver, const ShowDriverConfig& config, std::string& error);
 
 // Renders the audio due before frame driver.next_frame, draws that frame

@@ -1,13 +1,14 @@
 // --video: the show as an MP4 file, H.264 yuv420p with AAC stereo at
 // 48 kHz, encoded by the ffmpeg program fed through pipes (capture/
 // encoder.h). The frames are those of --frames at the same fps, size and
-// antialiasing, turned into YUV here (capture/picture.h); the sound is the audio callback's output from the time of
-// the first frame to the time of the end frame, sample for sample what
-// --wav writes for that range, resampled. Frame n and sample
-// n * 44100 / fps share one timestamp in the file, so the picture at T
-// shows what the live program shows while the sound at T plays. The file is written under a temporary name and
-// renamed when complete: a failed or stopped capture leaves no file under
-// the requested name.
+// antialiasing, turned into YUV here (capture/picture.h); the sound is the
+// audio callback's output from the time of the first frame to the time of
+// the end frame, sample for sample what --wav writes for that range,
+// resampled. Frame n and sample n * 44100 / fps share one timestamp in the
+// file, so the picture at T shows what the live program shows while the
+// sound at T plays. The file is written under a temporary name and renamed
+// when complete: a failed or stopped capture leaves no file under the
+// requested name.
 #include <cstdio>
 
 #include "capture/capture.h"
